@@ -36,7 +36,7 @@ TDateTime Time();
 
 // DOS date and time: date in the high 16 bits (year-1980, month, day), time in
 // the low 16 (hours, minutes, seconds / 2). Seconds round down to even.
-// A date before 1980 or after 2107 gives -1.
+// A date before 1980 or after 2107 has no DOS form and gives 0.
 int32_t DateTimeToFileDate(TDateTime value);
 // EConvertError "Invalid argument to date encode" / "... time encode" for a
 // DOS value whose fields are out of range.

@@ -54,7 +54,15 @@ struct TFormatSettings {
   AnsiString TimeAMString = "AM";
   AnsiString TimePMString = "PM";
   AnsiString CurrencyString = "$";
-  uint16_t TwoDigitYearCenturyWindow = 0;
+  uint8_t CurrencyFormat = 0;  // 0 "$1", 1 "1$", 2 "$ 1", 3 "1 $"
+  uint8_t NegCurrFormat = 0;   // 0 "($1)" .. 15 "(1 $)", as the Windows locale codes
+  AnsiString ShortMonthNames[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                    "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+  AnsiString LongMonthNames[12] = {"January", "February", "March",     "April",   "May",      "June",
+                                   "July",    "August",   "September", "October", "November", "December"};
+  AnsiString ShortDayNames[7] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+  AnsiString LongDayNames[7] = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
+  uint16_t TwoDigitYearCenturyWindow = 50;
   // Whether the settings follow changes of the system's regional settings.
   bool UpdateFormatSettings = true;
 };
