@@ -65,4 +65,8 @@ class TDialogs {
 TDialogs& Dialogs();
 void SetDialogs(TDialogs* dialogs);
 
+// The default button of a message box of that type (MB_* button set and
+// MB_DEFBUTTON2/3): what pressing Enter answers.
+int DefaultMessageBoxAnswer(UINT type);
+
 }  // namespace platform

@@ -59,6 +59,15 @@ inline constexpr DWORD ERROR_NO_MORE_ITEMS = 259;
 inline constexpr DWORD ERROR_BADDB = 1009;
 inline constexpr DWORD ERROR_BADKEY = 1010;
 inline constexpr DWORD ERROR_CANTOPEN = 1011;
+inline constexpr DWORD ERROR_NOT_SAME_DEVICE = 17;
+inline constexpr DWORD ERROR_NO_MORE_FILES = 18;
+inline constexpr DWORD ERROR_BAD_NETPATH = 53;
+inline constexpr DWORD ERROR_CALL_NOT_IMPLEMENTED = 120;
+inline constexpr DWORD ERROR_NEGATIVE_SEEK = 131;
+inline constexpr DWORD ERROR_BAD_PATHNAME = 161;
+inline constexpr DWORD ERROR_FILENAME_EXCED_RANGE = 206;
+inline constexpr DWORD ERROR_DIRECTORY = 267;
+inline constexpr DWORD ERROR_KEY_DELETED = 1018;
 
 // ---- files --------------------------------------------------------------
 inline constexpr DWORD GENERIC_READ = 0x80000000u;
@@ -176,6 +185,10 @@ inline constexpr UINT MB_ICONEXCLAMATION = 0x30;  // warning
 inline constexpr UINT MB_ICONWARNING = 0x30;
 inline constexpr UINT MB_ICONASTERISK = 0x40;  // information
 inline constexpr UINT MB_ICONINFORMATION = 0x40;
+inline constexpr UINT MB_ICONSTOP = 0x10;
+inline constexpr UINT MB_DEFBUTTON1 = 0x000;
+inline constexpr UINT MB_DEFBUTTON2 = 0x100;
+inline constexpr UINT MB_DEFBUTTON3 = 0x200;
 inline constexpr UINT MB_TASKMODAL = 0x2000;
 inline constexpr int IDOK = 1;
 inline constexpr int IDCANCEL = 2;

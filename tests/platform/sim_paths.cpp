@@ -1,0 +1,205 @@
+// Windows path rules of the simulated machine: parsing, refused names,
+// pattern matching, case-insensitive lookup and staying inside a drive.
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "platform/sim/WinPath.h"
+#include "tests/platform/sim_fixture.h"
+
+namespace simtest {
+namespace {
+
+TCurrentDirs CurrentDirs() {
+  TCurrentDirs dirs;
+  dirs.Drive = 'C';
+  dirs.Dirs['C' - 'A'] = {"WINDOWS", "TEMP"};
+  dirs.Dirs['D' - 'A'] = {"Setup"};
+  return dirs;
+}
+
+TEST(SimPath, ParsesAsWindowsDoes) {
+  struct {
+    const char* in;
+    const char* out;
+  } const cases[] = {
+      {"C:\\a\\b", "C:\\a\\b"},
+      {"c:/a//b\\", "C:\\a\\b"},
+      {"x.txt", "C:\\WINDOWS\\TEMP\\x.txt"},
+      {"..\\x", "C:\\WINDOWS\\x"},
+      {"\\x", "C:\\x"},
+      {"D:y", "D:\\Setup\\y"},
+      {"E:y", "E:\\y"},
+      {"C:\\..\\..\\x", "C:\\x"},          // ".." stops at the root
+      {"C:\\a\\.\\b\\..\\c", "C:\\a\\c"},
+      {"C:\\name. . .", "C:\\name"},        // trailing dots and blanks go
+      {"C:\\dir.\\f", "C:\\dir\\f"},
+      {"C:\\Instalação\\ÁRVORE", "C:\\Instalação\\ÁRVORE"},
+  };
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    TWinPath p;
+    ASSERT_EQ(ParseWinPath(rtl::AnsiFromUtf8(cases[i].in), CurrentDirs(), wcRefuse, p), ERROR_SUCCESS) << i;
+    EXPECT_EQ(p.Text(), rtl::AnsiFromUtf8(cases[i].out)) << i;
+  }
+}
+
+TEST(SimPath, RefusesWhatWindowsRefuses) {
+  struct {
+    std::string in;
+    DWORD error;
+  } const cases[] = {
+      {"", ERROR_PATH_NOT_FOUND},
+      {"C:\\a<b", ERROR_INVALID_NAME},
+      {"C:\\a>b", ERROR_INVALID_NAME},
+      {"C:\\a\"b", ERROR_INVALID_NAME},
+      {"C:\\a|b", ERROR_INVALID_NAME},
+      {"C:\\a:b", ERROR_INVALID_NAME},
+      {"C:\\a*b", ERROR_INVALID_NAME},
+      {"C:\\a?b", ERROR_INVALID_NAME},
+      {std::string("C:\\a\x01" "b"), ERROR_INVALID_NAME},
+      {std::string("C:\\a\0b", 6), ERROR_INVALID_NAME},
+      {"C:\\CON", ERROR_INVALID_NAME},
+      {"C:\\x\\nul.txt", ERROR_INVALID_NAME},
+      {"C:\\Com1", ERROR_INVALID_NAME},
+      {"C:\\LPT9.log", ERROR_INVALID_NAME},
+      {"C:\\aux \\x", ERROR_INVALID_NAME},
+      {"C:\\...", ERROR_INVALID_NAME},
+      {"C:\\ . ", ERROR_INVALID_NAME},
+      {"1:\\x", ERROR_INVALID_NAME},
+      {"\\\\server\\share\\x", ERROR_BAD_NETPATH},
+      {"\\\\?\\C:\\x", ERROR_INVALID_NAME},
+      {"\\\\.\\PhysicalDrive0", ERROR_INVALID_NAME},
+      {"C:\\" + std::string(256, 'a'), ERROR_FILENAME_EXCED_RANGE},
+      {"C:\\" + std::string(200, 'a') + "\\" + std::string(60, 'b'), ERROR_FILENAME_EXCED_RANGE},
+  };
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    TWinPath p;
+    EXPECT_EQ(ParseWinPath(cases[i].in, CurrentDirs(), wcRefuse, p), cases[i].error) << i << " " << cases[i].in;
+  }
+  // Names like these are fine: a device name inside a longer name, and "COM0".
+  TWinPath p;
+  for (const char* ok : {"C:\\CONSOLE", "C:\\nul1.txt", "C:\\COM0", "C:\\x.CON"})
+    EXPECT_EQ(ParseWinPath(ok, CurrentDirs(), wcRefuse, p), ERROR_SUCCESS) << ok;
+  // Wildcards only in the last name of a pattern.
+  EXPECT_EQ(ParseWinPath("C:\\a\\*.txt", CurrentDirs(), wcInLastPart, p), ERROR_SUCCESS);
+  EXPECT_EQ(ParseWinPath("C:\\a*\\b", CurrentDirs(), wcInLastPart, p), ERROR_INVALID_NAME);
+}
+
+TEST(SimPath, PatternsFollowTheDosRules) {
+  struct {
+    const char* pattern;
+    const char* name;
+    bool match;
+  } const cases[] = {
+      {"*", "abc", true},          {"*", ".", true},
+      {"*.*", "abc", true},        {"*.*", "a.b", true},
+      {"*.txt", "a.txt", true},    {"*.txt", "A.TXT", true},
+      {"*.txt", "a.txt.bak", false}, {"*.txt", "a.b.txt", true},
+      {"*.txt", "txt", false},     {"*.", "abc", true},
+      {"*.", "a.b", false},        {"?.txt", "a.txt", true},
+      {"?.txt", "ab.txt", false},  {"a??", "a", true},
+      {"a??", "abc", true},        {"a??", "abcd", false},
+      {"a?c", "abc", true},        {"a?c", "ac", false},
+      {"x.*", "x", true},          {"x.*", "x.tar.gz", true},
+      {"*a*a*a*a*b", "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa", false},
+      {"ÁRV*", "árvore", true},
+  };
+  for (std::size_t i = 0; i < std::size(cases); ++i)
+    EXPECT_EQ(MatchesPattern(rtl::AnsiFromUtf8(cases[i].pattern), rtl::AnsiFromUtf8(cases[i].name)), cases[i].match)
+        << i << " " << cases[i].pattern << " " << cases[i].name;
+}
+
+using SimPaths = TSimTest;
+
+TEST_F(SimPaths, NamesAreFoundWithoutRegardToCaseAndKeepTheirCase) {
+  ASSERT_TRUE(M->CreateDirectoryA("C:\\Instalação"_a));
+  Put("C:\\Instalação\\Árvore Ação.TXT"_a, "dados");
+  // The host keeps the names in UTF-8, in the case they were given.
+  EXPECT_TRUE(std::filesystem::exists(FDir + "/drives/c/Instalação/Árvore Ação.TXT"));
+  EXPECT_EQ(Get("c:\\INSTALAÇÃO\\árvore ação.txt"_a), "dados");
+
+  WIN32_FIND_DATAA data;
+  const HANDLE find = M->FindFirstFileA("C:\\instalação\\ÁRVORE*"_a, data);
+  ASSERT_NE(find, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(data.cFileName, "Árvore Ação.TXT"_a);
+  M->FindClose(find);
+
+  // A name that exists in another case is that file, not a new one.
+  Put("C:\\INSTALAÇÃO\\ÁRVORE AÇÃO.txt"_a, "novo");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(FDir + "/drives/c/Instalação"),
+                          std::filesystem::directory_iterator{}),
+            1);
+  EXPECT_EQ(HostText(FDir + "/drives/c/Instalação/Árvore Ação.TXT"), "novo");
+  // Renaming to another case of the same name changes the case.
+  ASSERT_TRUE(M->MoveFileA("C:\\Instalação\\Árvore Ação.TXT"_a, "C:\\Instalação\\árvore ação.txt"_a));
+  EXPECT_TRUE(std::filesystem::exists(FDir + "/drives/c/Instalação/árvore ação.txt"));
+}
+
+TEST_F(SimPaths, RelativePathsFollowEachDrivesCurrentFolder) {
+  ASSERT_TRUE(M->CreateDirectoryA("C:\\Dados"));
+  ASSERT_TRUE(M->SetCurrentDirectoryA("c:\\dados"));
+  EXPECT_EQ(M->GetCurrentDirectoryA(), "C:\\dados");
+  Put("x.txt", "1");
+  EXPECT_EQ(Get("C:\\Dados\\X.TXT"), "1");
+  EXPECT_EQ(Get("C:x.txt"), "1");
+  EXPECT_EQ(Get("..\\Dados\\x.txt"), "1");
+  EXPECT_FALSE(M->SetCurrentDirectoryA("C:\\Dados\\x.txt"));
+  EXPECT_EQ(M->GetLastError(), ERROR_DIRECTORY);
+  EXPECT_FALSE(M->SetCurrentDirectoryA("C:\\Nada"));
+  EXPECT_EQ(M->GetLastError(), ERROR_FILE_NOT_FOUND);
+  // The current folder cannot be removed.
+  EXPECT_FALSE(M->RemoveDirectoryA("C:\\Dados\\..\\Dados"));
+}
+
+TEST_F(SimPaths, NoPathLeavesItsDrive) {
+  // A host file beside the drive folder, and links that point at it.
+  HostWrite(FRoot + "/secret.txt", "secret");
+  ASSERT_EQ(::symlink((FRoot + "/secret.txt").c_str(), (FDir + "/drives/c/link.txt").c_str()), 0);
+  ASSERT_EQ(::symlink(FRoot.c_str(), (FDir + "/drives/c/out").c_str()), 0);
+  ASSERT_EQ(::symlink("WINDOWS", (FDir + "/drives/c/win").c_str()), 0);
+
+  struct {
+    const char* path;
+    DWORD error;
+  } const bad[] = {
+      {"C:\\link.txt", ERROR_ACCESS_DENIED},
+      {"C:\\out\\secret.txt", ERROR_ACCESS_DENIED},
+      {"C:\\out\\new.txt", ERROR_ACCESS_DENIED},
+      {"C:\\CON", ERROR_INVALID_NAME},
+      {"C:\\a|b", ERROR_INVALID_NAME},
+      {"Q:\\x", ERROR_PATH_NOT_FOUND},
+      {"C:\\Nada\\x", ERROR_PATH_NOT_FOUND},
+      {"\\\\host\\share\\x", ERROR_BAD_NETPATH},
+  };
+  for (const auto& c : bad) {
+    for (DWORD disposition : {OPEN_EXISTING, CREATE_ALWAYS}) {
+      M->SetLastError(0xDEADBEEF);
+      EXPECT_EQ(M->CreateFileA(c.path, GENERIC_READ | GENERIC_WRITE, 0, disposition, 0), INVALID_HANDLE_VALUE)
+          << c.path;
+      EXPECT_EQ(M->GetLastError(), c.error) << c.path;
+    }
+    EXPECT_EQ(M->GetFileAttributesA(c.path), INVALID_FILE_ATTRIBUTES) << c.path;
+  }
+  EXPECT_EQ(HostText(FRoot + "/secret.txt"), "secret");
+  EXPECT_FALSE(std::filesystem::exists(FRoot + "/new.txt"));
+  // ".." stops at the root of C:.
+  EXPECT_EQ(Get("C:\\..\\..\\secret.txt"), "<error 2>");
+  Put("C:\\..\\..\\secret.txt", "inside");
+  EXPECT_EQ(HostText(FDir + "/drives/c/secret.txt"), "inside");
+  EXPECT_EQ(HostText(FRoot + "/secret.txt"), "secret");
+  // A link that stays inside the drive is followed.
+  Put("C:\\win\\via-link.txt", "ok");
+  EXPECT_EQ(Get("C:\\WINDOWS\\via-link.txt"), "ok");
+  // Listings do not show what lies outside either.
+  WIN32_FIND_DATAA data;
+  HANDLE find = M->FindFirstFileA("C:\\*", data);
+  ASSERT_NE(find, INVALID_HANDLE_VALUE);
+  do {
+    EXPECT_NE(data.cFileName, "link.txt");
+    EXPECT_NE(data.cFileName, "out");
+  } while (M->FindNextFileA(find, data));
+  M->FindClose(find);
+}
+
+}  // namespace
+}  // namespace simtest
