@@ -1,0 +1,269 @@
+// The archive format's records, checksum and names.
+
+#include "archiver/ArchiverMisc.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "archiver/Messages.h"
+#include "platform/WinApi.h"
+#include "rtl/Ext80.h"
+#include "rtl/Format.h"
+#include "rtl/SysUtils.h"
+
+namespace archiver {
+
+namespace {
+
+// ---- little-endian fields in a byte buffer ----
+
+class TWriter {
+ public:
+  explicit TWriter(uint8_t* p) : FP(p) {}
+  void U8(uint8_t v) { *FP++ = v; }
+  void U16(uint16_t v) {
+    U8(static_cast<uint8_t>(v));
+    U8(static_cast<uint8_t>(v >> 8));
+  }
+  void U32(uint32_t v) {
+    U16(static_cast<uint16_t>(v));
+    U16(static_cast<uint16_t>(v >> 16));
+  }
+  void I32(int32_t v) { U32(static_cast<uint32_t>(v)); }
+  void Ext(const rtl::TExtended80& v) { Bytes(v.Bytes, sizeof v.Bytes); }
+  void Bytes(const void* p, size_t n) {
+    std::memcpy(FP, p, n);
+    FP += n;
+  }
+
+ private:
+  uint8_t* FP;
+};
+
+class TReader {
+ public:
+  explicit TReader(const uint8_t* p) : FP(p) {}
+  uint8_t U8() { return *FP++; }
+  uint16_t U16() {
+    uint16_t lo = U8();
+    return static_cast<uint16_t>(lo | (U8() << 8));
+  }
+  uint32_t U32() {
+    uint32_t lo = U16();
+    return lo | (static_cast<uint32_t>(U16()) << 16);
+  }
+  int32_t I32() { return static_cast<int32_t>(U32()); }
+  rtl::TExtended80 Ext() {
+    rtl::TExtended80 v;
+    Bytes(v.Bytes, sizeof v.Bytes);
+    return v;
+  }
+  void Bytes(void* p, size_t n) {
+    std::memcpy(p, FP, n);
+    FP += n;
+  }
+
+ private:
+  const uint8_t* FP;
+};
+
+constexpr size_t kInfoSize = 24;
+constexpr size_t kNameLengthSize = 4;
+constexpr size_t kEntryFieldsSize = EntryFixedSize - kNameLengthSize;  // after the name
+
+void WriteInfo(TWriter& w, const TArchiveInfo& info) {
+  w.U32(info.FileCount);
+  w.Ext(rtl::ToExt80(info.Size));
+  w.Ext(rtl::ToExt80(info.CompressedSize));
+}
+
+TArchiveInfo ReadInfo(TReader& r) {
+  TArchiveInfo info;
+  info.FileCount = r.U32();
+  info.Size = rtl::FromExt80(r.Ext());
+  info.CompressedSize = rtl::FromExt80(r.Ext());
+  return info;
+}
+
+// Reads a string of `length` bytes. A length that runs past the end of the
+// stream is a truncated file; checking it first keeps a corrupt length from
+// allocating more than the file holds. Short strings need no check: the read
+// itself fails.
+void ReadString(rtl::TStream& stream, uint32_t length, AnsiString& s) {
+  constexpr uint32_t kAlwaysFine = 4096;
+  if (length > kAlwaysFine && length > stream.Size() - stream.Position())
+    throw rtl::EReadError("Stream read error");
+  s.resize(length);
+  if (length > 0) stream.ReadBuffer(s.data(), static_cast<int32_t>(length));
+}
+
+}  // namespace
+
+// ---- serialisation ----
+
+void ReadHeaderFields(rtl::TStream& stream, TArchiveHeader& header) {
+  uint8_t buf[HeaderFixedSize];
+  stream.ReadBuffer(buf, sizeof buf);
+  TReader r(buf);
+  header.Signature = r.U32();
+  header.Version = r.I32();
+  header.RandomID = r.U32();
+  header.BlockSize = r.U32();
+  header.EndOffset = r.U32();
+  header.Segment = static_cast<uint16_t>(r.U32());  // only the low 16 bits count
+  header.ArchiveFlags = r.U8();
+  header.ArchiveInfo = ReadInfo(r);
+  header.SegmentInfo = ReadInfo(r);
+  r.Bytes(header.UserData.data(), header.UserData.size());
+  r.Bytes(header.Reserved.data(), header.Reserved.size());
+  ReadString(stream, r.U32(), header.Comment);
+}
+
+void WriteHeaderFields(rtl::TStream& stream, const TArchiveHeader& header) {
+  uint8_t buf[HeaderFixedSize];
+  TWriter w(buf);
+  w.U32(header.Signature);
+  w.I32(header.Version);
+  w.U32(header.RandomID);
+  w.U32(header.BlockSize);
+  w.U32(header.EndOffset);
+  w.U32(header.Segment);  // zero-extended
+  w.U8(header.ArchiveFlags);
+  WriteInfo(w, header.ArchiveInfo);
+  WriteInfo(w, header.SegmentInfo);
+  w.Bytes(header.UserData.data(), header.UserData.size());
+  w.Bytes(header.Reserved.data(), header.Reserved.size());
+  w.U32(static_cast<uint32_t>(header.Comment.size()));
+  stream.WriteBuffer(buf, sizeof buf);
+  if (!header.Comment.empty())
+    stream.WriteBuffer(header.Comment.data(), static_cast<int32_t>(header.Comment.size()));
+}
+
+void ReadEntryFields(rtl::TStream& stream, TFileEntry& entry) {
+  uint8_t buf[kEntryFieldsSize];
+  stream.ReadBuffer(buf, kNameLengthSize);
+  ReadString(stream, TReader(buf).U32(), entry.Name);
+  stream.ReadBuffer(buf, sizeof buf);
+  TReader r(buf);
+  entry.Date = rtl::DoubleFromExt80(r.Ext());
+  entry.Attr = r.U32();
+  entry.Segment = r.U16();
+  entry.Offset = r.U32();
+  entry.StartOffset = r.U32();
+  entry.FileFlags = r.U8();
+  entry.Size = r.I32();
+  entry.CompressedSize = r.I32();
+  entry.SegmentSize = r.I32();
+  entry.SegmentCompressedSize = r.I32();
+  if (entry.SegmentCompressedSize < 0)
+    throw EArchiver(rtl::Format("Bad entry record \"%s\": negative data length %d",
+                                {entry.Name, entry.SegmentCompressedSize}));
+}
+
+void WriteEntryFields(rtl::TStream& stream, const TFileEntry& entry) {
+  uint8_t buf[kEntryFieldsSize];
+  TWriter(buf).U32(static_cast<uint32_t>(entry.Name.size()));
+  stream.WriteBuffer(buf, kNameLengthSize);
+  if (!entry.Name.empty()) stream.WriteBuffer(entry.Name.data(), static_cast<int32_t>(entry.Name.size()));
+  TWriter w(buf);
+  w.Ext(rtl::ToExt80(entry.Date));
+  w.U32(entry.Attr);
+  w.U16(entry.Segment);
+  w.U32(entry.Offset);
+  w.U32(entry.StartOffset);
+  w.U8(entry.FileFlags);
+  w.I32(entry.Size);
+  w.I32(entry.CompressedSize);
+  w.I32(entry.SegmentSize);
+  w.I32(entry.SegmentCompressedSize);
+  stream.WriteBuffer(buf, sizeof buf);
+}
+
+void CheckHeader(const TArchiveHeader& header, uint32_t signature, const AnsiString& fileName,
+                 const TMessages& messages) {
+  if (header.Signature != signature) throw EArchiver(rtl::Format(messages.BadSignature(), {fileName}));
+  if (header.Version > ArchiveVersion) throw rtl::Exception(messages.UnknownVersion());
+  if (header.BlockSize < MinBlockSize || header.BlockSize > MaxBlockSize)
+    throw EArchiver(rtl::Format("Bad block size %u in archive \"%s\"", {header.BlockSize, fileName}));
+}
+
+// ---- block checksum ----
+
+namespace {
+
+struct TChecksumTable {
+  uint32_t Word[256];
+};
+
+// The reflected CRC-32 table, then for each i the little-endian word at byte
+// offset i of its 1024-byte image: the lookup the format uses.
+constexpr TChecksumTable MakeChecksumTable() {
+  uint32_t crc[256] = {};
+  for (uint32_t n = 0; n < 256; ++n) {
+    uint32_t c = n;
+    for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+    crc[n] = c;
+  }
+  auto imageByte = [&crc](uint32_t offset) { return (crc[offset / 4] >> (8 * (offset % 4))) & 0xFF; };
+  TChecksumTable t{};
+  for (uint32_t i = 0; i < 256; ++i)
+    t.Word[i] = imageByte(i) | imageByte(i + 1) << 8 | imageByte(i + 2) << 16 | imageByte(i + 3) << 24;
+  return t;
+}
+
+constexpr TChecksumTable kChecksumTable = MakeChecksumTable();
+
+}  // namespace
+
+uint32_t BlockChecksum(const void* data, size_t length) {
+  const auto* p = static_cast<const uint8_t*>(data);
+  uint32_t reg = 0xFFFFFFFFu;
+  for (size_t i = 0; i < length; ++i) reg = (reg >> 8) ^ kChecksumTable.Word[(reg ^ p[i]) & 0xFF];
+  return reg;
+}
+
+// ---- names ----
+
+AnsiString BuildTempArchiveName(const AnsiString& errorText) {
+  constexpr platform::DWORD kMaxPath = 260;
+  auto& api = platform::Api();
+  AnsiString folder;
+  const platform::DWORD n = api.GetTempPathA(kMaxPath, folder);
+  folder = (n == 0 || n > kMaxPath) ? AnsiString("c:\\") : rtl::IncludeTrailingBackslash(folder);
+  const uint32_t tick = rtl::Clock().TickCount();
+  for (uint32_t i = 0; i <= 1000; ++i) {
+    AnsiString name = folder + "~Archiv-" + rtl::IntToHex(static_cast<uint32_t>(tick + i + 1), 1) + ".tmp";
+    // A folder of that name is as much in the way as a file.
+    if (api.GetFileAttributesA(name) == platform::INVALID_FILE_ATTRIBUTES) return name;
+  }
+  throw rtl::Exception(errorText);
+}
+
+AnsiString ShortenPath(const AnsiString& path, int maxLength) {
+  const size_t limit = static_cast<size_t>(maxLength);
+  if (path.size() < limit) return path;
+
+  AnsiString drive = rtl::ExtractFileDrive(path);
+  const AnsiString name = rtl::ExtractFileName(path);
+  const AnsiString dir = rtl::ExtractFilePath(path);
+  AnsiString folder = dir.substr(std::min(drive.size(), dir.size()));
+  if (!drive.empty()) drive = rtl::IncludeTrailingBackslash(drive);
+  while (!folder.empty() && folder.front() == '\\') folder.erase(0, 1);
+  while (!folder.empty() && folder.back() == '\\') folder.pop_back();
+
+  if (name.size() > limit) return name.substr(0, limit >= 3 ? limit - 3 : 0) + "...";
+
+  AnsiString first, last;
+  const size_t firstSlash = folder.find('\\');
+  if (firstSlash != AnsiString::npos) {
+    first = folder.substr(0, firstSlash + 1);
+    last = folder.substr(folder.rfind('\\') + 1) + "\\";
+  }
+  const AnsiString dots = "...\\";
+  for (const AnsiString& candidate : {drive + first + dots + last + name, drive + dots + last + name,
+                                      drive + first + dots + name})
+    if (candidate.size() < limit) return candidate;
+  return drive + dots + name;
+}
+
+}  // namespace archiver

@@ -1,0 +1,406 @@
+// Writing archives: creation, AddFile, SetComment, solid rebuild at Close.
+
+#include "archiver/CustArchiver.h"
+
+#include <algorithm>
+#include <climits>
+
+#include "platform/FileStream.h"
+#include "platform/Files.h"
+#include "rtl/DateUtils.h"
+#include "rtl/Format.h"
+#include "rtl/SysUtils.h"
+
+namespace archiver {
+
+namespace {
+
+void WriteLE32(uint8_t* p, uint32_t v) {
+  p[0] = static_cast<uint8_t>(v);
+  p[1] = static_cast<uint8_t>(v >> 8);
+  p[2] = static_cast<uint8_t>(v >> 16);
+  p[3] = static_cast<uint8_t>(v >> 24);
+}
+
+bool IsFolderName(const AnsiString& fileName) { return rtl::ExtractFileName(fileName) == "."; }
+
+bool IsExeName(const AnsiString& fileName) { return rtl::UpperCase(rtl::ExtractFileExt(fileName)) == ".EXE"; }
+
+// A file's size, attributes and last-write date (as FileAge gives it) from
+// one look-up; false when no file of that name is there.
+bool SourceFileFacts(const AnsiString& fileName, int64_t& size, uint32_t& attr, rtl::TDateTime& date) {
+  if (fileName.find_first_of("*?") != AnsiString::npos) return false;
+  platform::WIN32_FIND_DATAA data;
+  platform::HANDLE h = platform::Api().FindFirstFileA(fileName, data);
+  if (h == platform::INVALID_HANDLE_VALUE) return false;
+  platform::Api().FindClose(h);
+  if (data.dwFileAttributes & platform::FILE_ATTRIBUTE_DIRECTORY) return false;
+  size = static_cast<int64_t>(data.nFileSize);
+  attr = data.dwFileAttributes;
+  date = 0;
+  platform::FILETIME local;
+  platform::WORD dosDate, dosTime;
+  if (platform::Api().FileTimeToLocalFileTime(data.ftLastWriteTime, local) &&
+      platform::FileTimeToDosDateTime(local, dosDate, dosTime))
+    rtl::TryFileDateToDateTime(static_cast<int32_t>((uint32_t{dosDate} << 16) | dosTime), date);
+  return true;
+}
+
+// Largest stored overhead of one block: its record header and the enciphering's
+// padding and count byte.
+constexpr int64_t kBlockOverhead = BlockRecordHeaderSize + 8;
+
+}  // namespace
+
+TCustomArchiver::TCustomArchiver(rtl::TComponent* owner)
+    : TCustomArchiver(owner, std::make_unique<TArchMessages>()) {}
+
+TCustomArchiver::TCustomArchiver(rtl::TComponent* owner, std::unique_ptr<TMessages> messages)
+    : TCustomExtractor(owner, std::move(messages)) {}
+
+TCustomArchiver::~TCustomArchiver() { CloseOnDestroy(); }
+
+void TCustomArchiver::SetMaxSegmentSize(int32_t value) {
+  if (value > 0 && static_cast<int64_t>(value) < 3 * static_cast<int64_t>(BlockSize()))
+    RaiseArchiver(ArchMessages().MaxSegmentSizeTooSmall());
+  FMaxSegmentSize = value;
+}
+
+uint16_t TCustomArchiver::GetOpenMode() const { return platform::fmOpenReadWrite | platform::fmShareDenyWrite; }
+
+// ---- creating ---------------------------------------------------------------------
+
+void TCustomArchiver::CreateArchive() {
+  SetOptions(Options() - TOptions{oOpenSingleSegment});
+  FHeader = TArchiveHeader{};
+  FHeader.Segment = 1;
+  FHeader.BlockSize = static_cast<uint32_t>(BlockSize());
+  FHeader.Version = ArchiveVersion;
+  FHeader.RandomID = rtl::Clock().TickCount();
+  FHeader.ArchiveFlags = afFinalSegment;
+  if (Options().Contains(oCompress)) FHeader.ArchiveFlags |= afCompressed;
+  if (Options().Contains(oCreateSolidArchives)) FHeader.ArchiveFlags |= afSolid;
+  if (Options().Contains(oCrypt)) {
+    EnterCryptKey();
+    FHeader.ArchiveFlags |= afEncrypted;
+  }
+  FHeader.EndOffset = GetHeaderSize();
+
+  CloseStream();
+  AnsiString folder = rtl::ExtractFileDir(FileName());
+  if (folder.empty()) throw rtl::Exception(FMessages->CannotCreateDir());
+  platform::ForceDirectories(folder);
+  CheckSFXPrefix(FileName());
+  try {
+    FStream = std::make_unique<platform::TFileStream>(FileName(), platform::fmCreate);
+  } catch (const rtl::EStreamError&) {
+    RaiseArchiver(rtl::Format(FMessages->CannotCreateFile(), {FileName()}));
+  }
+  FReadOnly = false;
+  FWritable = true;
+  WriteHeader();
+  if (Options().Contains(oWriteSFXCode) || IsExeName(FileName())) {
+    WriteSFXCode();
+    WriteHeader();
+  }
+}
+
+void TCustomArchiver::WriteSFXCode() {
+  FStream->Seek(0, rtl::soBeginning);
+  if (SFXGenerator())
+    SFXGenerator()->WriteCode(*FStream);
+  else if (OnWriteSFXCode)
+    OnWriteSFXCode(this, *FStream);
+}
+
+void TCustomArchiver::AfterHeaderUpdate() {
+  if (SFXGenerator() && IsExeName(FileName())) SFXGenerator()->UpdateTag(*FStream);
+  TArchiverRoot::AfterHeaderUpdate();
+}
+
+// ---- names -----------------------------------------------------------------------
+
+AnsiString TCustomArchiver::StoredName(const AnsiString& fileName) const {
+  AnsiString name = rtl::ExtractFileName(fileName);
+  switch (FPathStorage) {
+    case psNone:
+      return name;
+    case psWhole:
+      return fileName;
+    case psRelative:
+      break;
+  }
+  if (FStartingFolder.empty()) return name;
+  AnsiString base = FStartingFolder;
+  if (Options().Contains(oIncludeStartingDirectory)) {
+    base = rtl::ExcludeTrailingBackslash(base);
+    size_t slash = base.rfind('\\');
+    if (slash == AnsiString::npos) return base + "\\" + name;
+    base.resize(slash + 1);
+  }
+  if (fileName.size() >= base.size() && rtl::AnsiSameText(std::string_view(fileName).substr(0, base.size()), base))
+    return fileName.substr(base.size());
+  return fileName;
+}
+
+// ---- adding ----------------------------------------------------------------------
+
+bool TCustomArchiver::AddFile(const AnsiString& fileName) {
+  bool found = true;
+  RunOperation(opAdding, [&] {
+    EnsureOpen();
+    if (FReadOnly || FHeader.Has(afReadOnly)) RaiseArchiver(FMessages->ArchiveIsReadOnly());
+    bool folder = IsFolderName(fileName);
+    int64_t size = 0;
+    uint32_t attr = 0;
+    rtl::TDateTime date = 0;
+    if (folder) {
+      int32_t folderAttr = platform::FileGetAttr(fileName);
+      attr = folderAttr == -1 ? 0 : static_cast<uint32_t>(folderAttr);
+    } else if (!SourceFileFacts(fileName, size, attr, date)) {
+      found = false;
+      return;
+    }
+    MoveToLastSegment();
+
+    TFileEntry& entry = FCurrentEntry;
+    entry = TFileEntry{};
+    entry.Name = StoredName(fileName);
+    entry.Size = static_cast<int32_t>(std::min<int64_t>(size, INT32_MAX));
+    entry.Attr = attr;
+    entry.Date = date;
+    entry.Segment = FHeader.Segment;
+    entry.FileFlags = folder ? ffFolder | ffFinalPart : ffFile;
+
+    if (folder) {
+      SeekArchive(FHeader.EndOffset);
+      WriteEntry(entry);
+      FHeader.EndOffset = static_cast<uint32_t>(Position() - FArchiveStart);
+      ++FHeader.ArchiveInfo.FileCount;
+      ++FHeader.SegmentInfo.FileCount;
+      WriteHeader();
+      return;
+    }
+
+    if (FTotal == 0) FTotal = entry.Size;
+    bool accept = true;
+    if (!InState(osRecompressingSolid) && OnAddFile) OnAddFile(this, entry, accept);
+    if (!accept) {
+      FProcessed += entry.Size;
+      ReportProgress();
+      return;
+    }
+    if (!InState(osRecompressingSolid))
+      DisplayMessage(rtl::Format(ArchMessages().AddingFile(), {rtl::ExtractFileName(fileName), (long double)entry.Size}),
+                     rtl::Format(ArchMessages().AddingFile(), {fileName, (long double)entry.Size}));
+
+    uint16_t segment = FHeader.Segment;
+    TArchiveInfo segmentInfo = FHeader.SegmentInfo;
+    try {
+      // The sizes of a record are 32-bit: a file whose stored form could pass
+      // 2 GiB cannot be described.
+      int64_t blocks = size / FHeader.BlockSize + 1;
+      if (FHeader.BlockSize == 0 || size + blocks * kBlockOverhead > INT32_MAX)
+        RaiseArchiver(rtl::Format(FMessages->CannotOpenFile(), {fileName}));
+      std::unique_ptr<platform::TFileStream> source;
+      try {
+        source = std::make_unique<platform::TFileStream>(
+            fileName, platform::fmOpenRead |
+                          (Options().Contains(oSecureAccess) ? platform::fmShareDenyWrite : platform::fmShareDenyNone));
+      } catch (const rtl::EStreamError&) {
+        RaiseArchiver(rtl::Format(FMessages->CannotOpenFile(), {fileName}));
+      }
+      SeekArchive(FHeader.EndOffset);
+      WriteEntry(entry);
+      WriteBlocks(*source);
+      FHeader.EndOffset = static_cast<uint32_t>(Position() - FArchiveStart);
+      entry.FileFlags |= ffFinalPart;
+      SeekArchive(entry.Offset);
+      WriteEntry(entry);
+
+      ++FFilesDone;
+      ++FHeader.ArchiveInfo.FileCount;
+      FHeader.ArchiveInfo.Size += entry.Size;
+      FHeader.ArchiveInfo.CompressedSize += entry.CompressedSize;
+      ++FHeader.SegmentInfo.FileCount;
+      FKnownTotal += entry.CompressedSize;
+      WriteHeader();
+      FModified = true;
+      if (Options().Contains(oMaintainFileDirectory)) FFileList.emplace_back(entry);
+      if (OnFileAdded) OnFileAdded(this, entry);
+    } catch (const rtl::EAbort&) {
+      if (FHeader.Segment == segment) FHeader.SegmentInfo = segmentInfo;
+      throw;
+    } catch (const rtl::Exception& e) {
+      // The file is left out: its record and blocks lie past EndOffset, and
+      // this segment's totals do not count them.
+      if (FHeader.Segment == segment) FHeader.SegmentInfo = segmentInfo;
+      if (!ErrorPolicy(e, entry)) throw;
+    }
+  });
+  return found;
+}
+
+void TCustomArchiver::WriteBlocks(rtl::TStream& source) {
+  TFileEntry& entry = FCurrentEntry;
+  EnterState(osWritingData);
+  try {
+    if (FHeader.Has(afEncrypted) || Options().Contains(oEncryptFiles)) entry.FileFlags |= ffEncrypted;
+    entry.CompressedSize = 0;
+    const bool encrypted = entry.Has(ffEncrypted);
+    const int64_t room = std::min<int64_t>(GetBlockBufferSize(), INT32_MAX);
+    int64_t done = 0;
+    while (done < entry.Size) {
+      int64_t sourcePosition = done;
+      int32_t n = static_cast<int32_t>(std::min<int64_t>(FHeader.BlockSize, entry.Size - done));
+      // A compressor writes at most a little over its input; only that much
+      // of the room has to exist (a handler gets the whole room).
+      int64_t compressRoom = OnCompressBlock ? room : std::min<int64_t>(room, int64_t{n} + n / 100 + 1024);
+      EnsureBuffers(int64_t{n} + 8, std::max<int64_t>(compressRoom, int64_t{n} + 8));
+      source.ReadBuffer(FBuffer1.data(), n);
+
+      int32_t compressed = static_cast<int32_t>(compressRoom);
+      if (!CompressBlock(FBuffer2.data(), compressed, FBuffer1.data(), n) || compressed < 0 ||
+          compressed > compressRoom)
+        throw EArchiverCompress(ArchMessages().CouldNotCompressBlock());
+      uint8_t* payload;
+      int32_t length;
+      bool stored = !(FHeader.Has(afCompressed) && compressed < n);
+      if (stored) {
+        payload = FBuffer1.data();
+        length = n;
+      } else {
+        payload = FBuffer2.data();
+        length = compressed;
+      }
+      uint32_t checksum = ~BlockChecksum(payload, length);
+      if (encrypted) {
+        if (FKey.empty()) EnterCryptKey();
+        int32_t enciphered = length;
+        EncryptBlock(payload, payload, length, enciphered);
+        if (enciphered < 0 || enciphered > length + 8) throw EArchiverCompress(ArchMessages().CouldNotCompressBlock());
+        length = enciphered;
+      }
+
+      if (NeedSpace(int64_t{length} + BlockRecordHeaderSize)) entry.StartOffset = static_cast<uint32_t>(sourcePosition);
+      if (Position() - FArchiveStart + length + BlockRecordHeaderSize > UINT32_MAX)
+        throw rtl::EWriteError("Stream write error");
+      uint8_t record[BlockRecordHeaderSize];
+      WriteLE32(record, static_cast<uint32_t>(stored ? -length : length));
+      WriteLE32(record + 4, checksum);
+      FStream->WriteBuffer(record, sizeof record);
+      FStream->WriteBuffer(payload, length);
+
+      int32_t recordSize = length + static_cast<int32_t>(BlockRecordHeaderSize);
+      entry.SegmentSize += n;
+      entry.SegmentCompressedSize += recordSize;
+      entry.CompressedSize += recordSize;
+      FHeader.SegmentInfo.Size += n;
+      FHeader.SegmentInfo.CompressedSize += recordSize;
+      FProcessed += n;
+      ReportProgress();
+      done += n;
+    }
+  } catch (...) {
+    LeaveState(osWritingData);
+    throw;
+  }
+  LeaveState(osWritingData);
+}
+
+bool TCustomArchiver::CompressBlock(void* dest, int32_t& destSize, const void* src, int32_t srcSize) {
+  if (OnCompressBlock) return OnCompressBlock(this, dest, destSize, src, srcSize, FCompressionLevel);
+  if (srcSize > destSize) return false;
+  std::copy_n(static_cast<const uint8_t*>(src), srcSize, static_cast<uint8_t*>(dest));
+  destSize = srcSize;
+  return true;
+}
+
+void TCustomArchiver::EncryptBlock(void* dest, const void* src, int32_t srcSize, int32_t& destSize) {
+  destSize = srcSize;
+  if (OnCryptBlock) OnCryptBlock(this, dest, src, destSize, srcSize);
+}
+
+// ---- comment ----------------------------------------------------------------------
+
+void TCustomArchiver::SetComment(const AnsiString& text) {
+  if (CheckBusy()) return;
+  EnsureOpen();
+  DoSetComment(text);
+}
+
+void TCustomArchiver::DoSetComment(const AnsiString& text) {
+  if (FHeader.ArchiveInfo.FileCount + FHeader.SegmentInfo.FileCount != 0) return;
+  if (FReadOnly || FHeader.Has(afReadOnly)) RaiseArchiver(FMessages->ArchiveIsReadOnly());
+  FHeader.Comment = text;
+  FHeader.EndOffset = GetHeaderSize();
+  WriteHeader();
+}
+
+// ---- closing ------------------------------------------------------------------------
+
+void TCustomArchiver::BeforeClose() {
+  UpdateFirstSegment();
+  TCustomExtractor::BeforeClose();
+}
+
+void TCustomArchiver::UpdateFirstSegment() {
+  if ((FHeader.Has(afFinalSegment) && FHeader.Segment <= 1) || !FModified ||
+      Options().Contains(oDoNotUpdateFirstSegment))
+    return;
+  try {
+    TArchiveInfo info = FHeader.ArchiveInfo;
+    if (!Options().Contains(oOpenSingleSegment)) MoveToSegment(1);
+    FHeader.ArchiveInfo = info;
+    WriteHeader();
+  } catch (const std::exception&) {
+    // the first segment keeps its older totals
+  }
+}
+
+// The component worked on the inner archive in a temporary file: when that
+// changed, the outer archive is made anew around it.
+void TCustomArchiver::CloseSolid() {
+  if (!FSolid) return;
+  AnsiString comment = FHeader.Comment;
+  CloseStream();
+  FMaxSegmentSize = FSavedMaxSegmentSize;
+  SetOptions(FSavedOptions);
+  AnsiString temp = FTempFileName;
+  FSolid = false;
+  if (FileName() == FSavedFileName) {
+    platform::DeleteFile(temp);
+    return;
+  }
+  SetFileNameInternal(FSavedFileName);
+  EnterState(osRecompressingSolid);
+  try {
+    rtl::TDateTime current = 0;
+    int32_t age = platform::FileAge(temp);
+    if (age != -1) rtl::TryFileDateToDateTime(age, current);
+    // A file added within the date's two seconds leaves the date as it was:
+    // what was added counts as a change too.
+    if (FTempFileDate != 0 && (FTempFileDate != current || FModified)) {
+      platform::DeleteFile(GetSegmentFileName(1));
+      CreateArchive();
+      FHeader.ArchiveFlags |= afSolid;
+      DoSetComment(comment);
+      RunOperation(opAdding, [&] {
+        DisplayMessage(ArchMessages().CompressingSolidArchive(), ArchMessages().CompressingSolidArchive());
+        AddFile(temp);
+        UpdateFirstSegment();
+      });
+      // Without its one entry the outer archive would silently lose every
+      // file: keep the inner archive then.
+      if (FHeader.ArchiveInfo.FileCount != 1)
+        RaiseArchiver(rtl::Format("%s (%s)", {ArchMessages().CouldNotCopyArchive(), temp}));
+    }
+  } catch (...) {
+    LeaveState(osRecompressingSolid);
+    throw;
+  }
+  LeaveState(osRecompressingSolid);
+  platform::DeleteFile(temp);
+}
+
+}  // namespace archiver

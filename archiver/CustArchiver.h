@@ -1,0 +1,86 @@
+#pragma once
+// The writing side of the archive component: creating archives, adding files
+// and folders block by block, the comment, read-only archives, rebuilding
+// solid archives at Close and keeping the first segment's totals.
+
+#include "archiver/CustExtractor.h"
+
+namespace archiver {
+
+using TAddFileEvent = std::function<void(TArchiverRoot* Sender, TFileEntry& FileEntry, bool& Accept)>;
+using TFileAddedEvent = std::function<void(TArchiverRoot* Sender, const TFileEntry& FileEntry)>;
+using TCompressBlockEvent = std::function<bool(TArchiverRoot* Sender, void* DestBlock, int32_t& DestSize,
+                                               const void* SrcBlock, int32_t SrcSize, TCompressionLevel Level)>;
+using TCryptBlockEvent = std::function<void(TArchiverRoot* Sender, void* DestBlock, const void* SrcBlock,
+                                            int32_t& DestSize, int32_t SrcSize)>;
+using TWriteSFXCodeEvent = std::function<void(TArchiverRoot* Sender, rtl::TStream& Stream)>;
+
+class TCustomArchiver : public TCustomExtractor {
+ public:
+  explicit TCustomArchiver(rtl::TComponent* owner = nullptr);
+  ~TCustomArchiver() override;
+  const char* ClassName() const override { return "TCustomArchiver"; }
+
+  // ---- properties ----
+  TAddMode AddMode() const { return FAddMode; }
+  void SetAddMode(TAddMode value) { FAddMode = value; }
+  TCompressionLevel CompressionLevel() const { return FCompressionLevel; }
+  void SetCompressionLevel(TCompressionLevel value) { FCompressionLevel = value; }
+  int32_t MaxSegmentSize() const { return FMaxSegmentSize; }
+  // Above 0 and below three blocks: EArchiver MaxSegmentSizeTooSmall, not taken.
+  void SetMaxSegmentSize(int32_t value);
+  int32_t MinFreeSpace() const { return FMinFreeSpace; }
+  void SetMinFreeSpace(int32_t value) { FMinFreeSpace = value; }
+  TPathStorage PathStorage() const { return FPathStorage; }
+  void SetPathStorage(TPathStorage value) { FPathStorage = value; }
+  // The folder that psRelative names are relative to (empty: names are the bare file names).
+  const AnsiString& StartingFolder() const { return FStartingFolder; }
+  void SetStartingFolder(const AnsiString& value) { FStartingFolder = value; }
+  TArchMessages& ArchMessages() { return static_cast<TArchMessages&>(*FMessages); }
+
+  // ---- operations ----
+  // Adds one file, or one folder entry when the last component is "."; false
+  // when the file was not found.
+  bool AddFile(const AnsiString& fileName);
+  // Sets the comment while the archive holds no entry.
+  void SetComment(const AnsiString& text);
+  // The name AddFile stores for a file, by PathStorage and the starting folder.
+  AnsiString StoredName(const AnsiString& fileName) const;
+
+  // ---- events ----
+  TAddFileEvent OnAddFile;
+  TFileAddedEvent OnFileAdded;
+  TCompressBlockEvent OnCompressBlock;
+  TCryptBlockEvent OnCryptBlock;
+  TWriteSFXCodeEvent OnWriteSFXCode;
+
+ protected:
+  TCustomArchiver(rtl::TComponent* owner, std::unique_ptr<TMessages> messages);
+
+  void CreateArchive() override;
+  uint16_t GetOpenMode() const override;
+  void BeforeClose() override;
+  void AfterHeaderUpdate() override;
+  void CloseSolid() override;
+
+  // Block coding steps; the built-in ones copy and leave the bytes as they are.
+  virtual bool CompressBlock(void* dest, int32_t& destSize, const void* src, int32_t srcSize);
+  virtual void EncryptBlock(void* dest, const void* src, int32_t srcSize, int32_t& destSize);
+  virtual int GetCompressionLevel() const { return FCompressionLevel; }
+  virtual void WriteSFXCode();
+  // Puts the totals of the whole archive into segment 1 at Close.
+  virtual void UpdateFirstSegment();
+
+  // The blocks of `source` after the current entry's record.
+  void WriteBlocks(rtl::TStream& source);
+  void DoSetComment(const AnsiString& text);
+
+ private:
+  TAddMode FAddMode = amAdd;
+  TCompressionLevel FCompressionLevel = clNormal;
+  int32_t FMinFreeSpace = 1048576;
+  TPathStorage FPathStorage = psRelative;
+  AnsiString FStartingFolder;
+};
+
+}  // namespace archiver

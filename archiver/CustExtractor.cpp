@@ -1,0 +1,659 @@
+// Reading archives: the entry walk, extraction, enumeration, the block
+// reader, segment lookup and solid archives.
+
+#include "archiver/CustExtractor.h"
+
+#include <algorithm>
+#include <climits>
+
+#include "platform/FileStream.h"
+#include "platform/Files.h"
+#include "rtl/DateUtils.h"
+#include "rtl/Format.h"
+#include "rtl/SysUtils.h"
+
+namespace archiver {
+
+namespace {
+
+// What follows the last backslash of a stored name.
+AnsiString NamePart(const AnsiString& name) {
+  size_t slash = name.rfind('\\');
+  return slash == AnsiString::npos ? name : name.substr(slash + 1);
+}
+
+// Up to and including the last backslash; empty without one.
+AnsiString FolderPart(const AnsiString& name) {
+  size_t slash = name.rfind('\\');
+  return slash == AnsiString::npos ? AnsiString() : name.substr(0, slash + 1);
+}
+
+// A relative path whose ".." components lead above its starting folder
+// (Windows takes "/" as a separator too).
+bool ClimbsOut(const AnsiString& relative) {
+  int depth = 0;
+  size_t start = 0;
+  while (start <= relative.size()) {
+    size_t end = relative.find_first_of("\\/", start);
+    if (end == AnsiString::npos) end = relative.size();
+    std::string_view part(relative.data() + start, end - start);
+    if (part == "..") {
+      if (--depth < 0) return true;
+    } else if (!part.empty() && part != ".") {
+      ++depth;
+    }
+    start = end + 1;
+  }
+  return false;
+}
+
+bool RootExists(const AnsiString& drive) { return platform::DirectoryExists(drive + "\\"); }
+
+uint32_t ReadLE32(const uint8_t* p) {
+  return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
+}
+
+// Size and date of an existing file, for the overwrite dialog and the update rules.
+long double ExistingFileSize(const AnsiString& path) {
+  platform::WIN32_FIND_DATAA data;
+  platform::HANDLE h = platform::Api().FindFirstFileA(path, data);
+  if (h == platform::INVALID_HANDLE_VALUE) return 0;
+  platform::Api().FindClose(h);
+  return static_cast<long double>(data.nFileSize);
+}
+
+rtl::TDateTime ExistingFileDate(const AnsiString& path) {
+  rtl::TDateTime date = 0;
+  int32_t age = platform::FileAge(path);
+  if (age != -1) rtl::TryFileDateToDateTime(age, date);
+  return date;
+}
+
+// Enters an operation state for its lifetime.
+class TStateScope {
+ public:
+  TStateScope(uint32_t& states, TOperationState s) : FStates(states), FBit(1u << s) { FStates |= FBit; }
+  ~TStateScope() { FStates &= ~FBit; }
+  TStateScope(const TStateScope&) = delete;
+  TStateScope& operator=(const TStateScope&) = delete;
+
+ private:
+  uint32_t& FStates;
+  uint32_t FBit;
+};
+
+}  // namespace
+
+// ---- construction ---------------------------------------------------------------
+
+TCustomExtractor::TCustomExtractor(rtl::TComponent* owner)
+    : TCustomExtractor(owner, std::make_unique<TExtrMessages>()) {}
+
+TCustomExtractor::TCustomExtractor(rtl::TComponent* owner, std::unique_ptr<TMessages> messages)
+    : TArchiverRoot(owner, std::move(messages)) {}
+
+TCustomExtractor::~TCustomExtractor() {
+  CloseOnDestroy();
+  SetSFXGenerator(nullptr);
+}
+
+void TCustomExtractor::SetSFXGenerator(TCustomSFXGenerator* value) {
+  if (value == FSFXGenerator) return;
+  if (FSFXGenerator) RemoveFreeNotification(FSFXGenerator);
+  FSFXGenerator = value;
+  if (FSFXGenerator) FreeNotification(FSFXGenerator);
+}
+
+void TCustomExtractor::Notification(rtl::TComponent* component, rtl::TOperation operation) {
+  TArchiverRoot::Notification(component, operation);
+  if (operation == rtl::opRemove && component == FSFXGenerator) FSFXGenerator = nullptr;
+}
+
+// ---- open, close and the operation bracket -------------------------------------------
+
+void TCustomExtractor::StartOperation() {
+  if (!IsBusy()) {
+    FOverwriteYesToAll = false;
+    FLastFolder.clear();
+  }
+  TArchiverRoot::StartOperation();
+}
+
+uint16_t TCustomExtractor::GetOpenMode() const { return platform::fmOpenRead | platform::fmShareDenyWrite; }
+
+void TCustomExtractor::LoadTotals() {
+  if (!Options().Contains(oOpenSingleSegment) &&
+      (FHeader.Segment != 1 || !(FHeader.ArchiveInfo.CompressedSize > FHeader.SegmentInfo.CompressedSize)))
+    MoveToLastSegment();
+  FKnownTotal = Options().Contains(oOpenSingleSegment) ? 0 : FHeader.ArchiveInfo.CompressedSize;
+}
+
+void TCustomExtractor::AfterOpen() {
+  if (!FHeader.Comment.empty() && OnShowComment) OnShowComment(this, FHeader.Comment);
+  OpenSolid();
+  if (OnAfterOpen) OnAfterOpen(this);
+  if (Options().Contains(oEnumerateAfterOpen) || Options().Contains(oMaintainFileDirectory)) {
+    TStateScope state(FStates, osEnumeratingAfterOpen);
+    DoEnumerate();
+  }
+}
+
+void TCustomExtractor::BeforeClose() {
+  if (OnBeforeClose) OnBeforeClose(this);
+  CloseSolid();
+}
+
+// The archive starts after an executable prefix when a generator is attached
+// and the file is an ".EXE": the sizes come from its version resource, or
+// from the generator while the file does not exist.
+void TCustomExtractor::CheckSFXPrefix(const AnsiString& fileName) {
+  FArchiveStart = 0;
+  if (!FSFXGenerator || rtl::UpperCase(rtl::ExtractFileExt(fileName)) != ".EXE") return;
+  int64_t code, tag;
+  if (platform::FileExists(fileName)) {
+    code = rtl::StrToIntDef(platform::Api().GetFileVersionString(fileName, "SFXCodeSize"), 0);
+    tag = rtl::StrToIntDef(platform::Api().GetFileVersionString(fileName, "TagInfoSize"), 0);
+  } else {
+    code = FSFXGenerator->DefaultSFXCodeSize();
+    tag = FSFXGenerator->DefaultTagInfoSize();
+  }
+  FArchiveStart = std::max<int64_t>(code, 0) + std::max<int64_t>(tag, 0);
+}
+
+// ---- solid archives -----------------------------------------------------------------
+
+void TCustomExtractor::OpenSolid() {
+  if (!FHeader.Has(afSolid)) return;
+  FSolid = true;
+  FTempFileName = BuildTempArchiveName(FMessages->CanNotBuildTempFileName());
+  const bool holdsInner = FHeader.SegmentInfo.FileCount >= 1;
+  {
+    TStateScope state(FStates, osUncompressingSolid);
+    if (holdsInner) {
+      try {
+        RunOperation(opExtracting, [this] {
+          FTotal = FKnownTotal;
+          MoveToSegment(1);
+          ReadHeader();
+          ReadEntry(FCurrentEntry);
+          ExtractEntry(FTempFileName, false);
+        });
+        FProcessed = 0;
+        FElapsed = 0;
+        FTempFileDate = ExistingFileDate(FTempFileName);
+      } catch (...) {
+        platform::DeleteFile(FTempFileName);
+        throw;
+      }
+    }
+  }
+  CloseStream();
+  SetOptions(Options() - TOptions{oCreateSolidArchives, oCompress, oCrypt, oWriteSFXCode});
+  FMaxSegmentSize = 0;
+  SetFileNameRaw(FTempFileName);
+  if (platform::FileExists(FTempFileName)) {
+    OpenArchiveStream(FTempFileName);
+    CheckSFXPrefix(FTempFileName);
+    ReadHeader();
+    LoadTotals();
+  } else if (!holdsInner) {
+    CreateArchive();
+    FTempFileDate = 1.0;
+  } else {
+    // The outer archive's entry gave no inner archive (a damaged archive, or
+    // an error passed over): a new empty one would replace it at Close.
+    RaiseArchiver(rtl::Format(FMessages->CannotOpenFile(), {FTempFileName}));
+  }
+}
+
+void TCustomExtractor::CloseSolid() {
+  if (!FSolid) return;
+  CloseStream();
+  SetFileNameInternal(FSavedFileName);
+  SetOptions(FSavedOptions);
+  platform::DeleteFile(FTempFileName);
+  FSolid = false;
+}
+
+// ---- segments -----------------------------------------------------------------------
+
+bool TCustomExtractor::ProbeSegment(const AnsiString& fileName, TArchiveHeader& header) {
+  if (!platform::FileExists(fileName)) return false;
+  try {
+    platform::TFileStream stream(fileName, platform::fmOpenRead | platform::fmShareDenyWrite);
+    int64_t savedStart = FArchiveStart;
+    CheckSFXPrefix(fileName);
+    int64_t start = FArchiveStart;
+    FArchiveStart = savedStart;
+    stream.Seek(start, rtl::soBeginning);
+    ReadHeaderFields(stream, header);
+  } catch (const rtl::Exception&) {
+    return false;
+  }
+  return header.Signature == GetSignature() && header.RandomID == FHeader.RandomID;
+}
+
+bool TCustomExtractor::CheckSegmentEnd() {
+  if (!AtSegmentEnd() || FHeader.Has(afFinalSegment) || Options().Contains(oOpenSingleSegment)) return false;
+  TStateScope state(FStates, osChangingSegment);
+  MoveToSegment(FHeader.Segment + 1);
+  return true;
+}
+
+void TCustomExtractor::MoveToSegment(int segment) {
+  if (FHeader.Segment == segment) return;
+  TTimingPause pause(*this);
+  CloseStream();
+  SetFileNameRaw(GetSegmentFileName(segment));
+  TArchiveHeader probe;
+  if (!ProbeSegment(FileName(), probe) || probe.Segment != segment) FindSegment(segment);
+  OpenArchiveStream(FileName());
+  CheckSFXPrefix(FileName());
+  ReadHeader();
+  if ((FOperation == opExtracting || FOperation == opEnumerating) &&
+      FHeader.ArchiveInfo.CompressedSize > FKnownTotal) {
+    if (FTotal == FKnownTotal) FTotal = FHeader.ArchiveInfo.CompressedSize;
+    FKnownTotal = FHeader.ArchiveInfo.CompressedSize;
+    ReportProgress();
+  }
+  if (OnSegmentChanged) OnSegmentChanged(this);
+  if (InState(osExtractingData) || InState(osSkippingData)) {
+    TFileEntry kept = FCurrentEntry;
+    ReadEntry(FCurrentEntry);
+    if (FCurrentEntry.Name != kept.Name || FCurrentEntry.Size != kept.Size || FCurrentEntry.Date != kept.Date)
+      RaiseArchiver(ExtrMessages().WrongNextSegment());
+  }
+}
+
+void TCustomExtractor::MoveToLastSegment() {
+  if (FHeader.Has(afFinalSegment) || Options().Contains(oOpenSingleSegment)) return;
+  TTimingPause pause(*this);
+  int k = FHeader.Segment;
+  CloseStream();
+  bool found = false;
+  while (k < 0xFFFF) {
+    ++k;
+    SetFileNameRaw(GetSegmentFileName(k));
+    TArchiveHeader probe;
+    if (!ProbeSegment(FileName(), probe)) break;
+    if (probe.Has(afFinalSegment)) {
+      found = true;
+      break;
+    }
+  }
+  if (!found) FindLastSegment();
+  OpenArchiveStream(FileName());
+  CheckSFXPrefix(FileName());
+  ReadHeader();
+}
+
+void TCustomExtractor::FindSegment(int segment) {
+  RaiseArchiver(rtl::Format(ExtrMessages().LocateSegment(), {segment, FBaseName}));
+}
+
+void TCustomExtractor::FindLastSegment() {
+  RaiseArchiver(rtl::Format(ExtrMessages().LocateLastSegment(), {FBaseName}));
+}
+
+// ---- the entry walk --------------------------------------------------------------------
+
+void TCustomExtractor::WalkEntries(const std::function<void()>& visit) {
+  SeekArchive(GetHeaderSize());
+  for (;;) {
+    if (AtSegmentEnd()) {
+      if (!CheckSegmentEnd()) break;
+      continue;
+    }
+    ReadEntry(FCurrentEntry);
+    visit();
+  }
+}
+
+void TCustomExtractor::ExtractFiles() {
+  if (CheckBusy()) return;
+  if (FExtractPath.empty()) RaiseArchiver(ExtrMessages().NeedExtractPath());
+  RunOperation(opExtracting, [this] {
+    EnsureOpen();
+    FTotal = FKnownTotal;
+    if (!Options().Contains(oOpenSingleSegment)) MoveToSegment(1);
+    ReadHeader();
+    int index = 0;
+    WalkEntries([this, &index] {
+      bool climbsOut;
+      AnsiString computed = DestinationFolder(FCurrentEntry, climbsOut);
+      AnsiString destPath = computed;
+      bool accept = true;
+      if (OnExtractFile) OnExtractFile(this, FCurrentEntry, destPath, accept);
+      if (OnExtractFileByIndex) OnExtractFileByIndex(this, index, destPath, accept);
+      ++index;
+      if (accept)
+        // A handler that redirected the entry took the choice of folder on itself.
+        ExtractEntry(rtl::IncludeTrailingBackslash(destPath) + NamePart(FCurrentEntry.Name),
+                     climbsOut && destPath == computed);
+      else
+        SkipEntry(FRecordOffset);
+    });
+  });
+}
+
+void TCustomExtractor::EnumerateFiles() {
+  if (CheckBusy()) return;
+  DoEnumerate();
+}
+
+void TCustomExtractor::DoEnumerate() {
+  RunOperation(opEnumerating, [this] {
+    EnsureOpen();
+    FTotal = FKnownTotal;
+    FProcessed = 0;
+    if (!Options().Contains(oOpenSingleSegment)) MoveToSegment(1);
+    ReadHeader();
+    ClearFileList();
+    DisplayMessage(ExtrMessages().LoadingArchiveContnent(), ExtrMessages().LoadingArchiveContnent());
+    WalkEntries([this] {
+      if (Options().Contains(oMaintainFileDirectory)) FFileList.emplace_back(FCurrentEntry);
+      SkipEntry(FRecordOffset);
+      if (OnEnumeration && (!FCurrentEntry.Has(ffFolder) || Options().Contains(oShowEmptyFolders)))
+        OnEnumeration(this, FCurrentEntry);
+    });
+  });
+}
+
+void TCustomExtractor::TestFiles() {
+  if (CheckBusy()) return;
+  RunOperation(opExtracting, [this] {
+    EnsureOpen();
+    FTotal = FKnownTotal;
+    if (!Options().Contains(oOpenSingleSegment)) MoveToSegment(1);
+    ReadHeader();
+    WalkEntries([this] {
+      const AnsiString& name = FCurrentEntry.Name;
+      DisplayMessage(rtl::Format(ExtrMessages().CheckingFile(), {NamePart(name), FCurrentEntry.Size}),
+                     rtl::Format(ExtrMessages().CheckingFile(), {name, FCurrentEntry.Size}));
+      if (FCurrentEntry.Has(ffFolder)) return;
+      long double noted = FProcessed;
+      try {
+        ReadFileData(nullptr);
+        ++FFilesDone;
+        CheckSegmentEnd();
+      } catch (const rtl::EAbort&) {
+        throw;
+      } catch (const rtl::Exception& e) {
+        if (!ErrorPolicy(e, FCurrentEntry)) throw;
+        FProcessed = noted;
+        SkipEntry(FRecordOffset);
+      }
+    });
+  });
+}
+
+// ---- destination folder ----------------------------------------------------------------
+
+AnsiString TCustomExtractor::DestinationFolder(const TFileEntry& entry, bool& climbsOut) const {
+  AnsiString name = NamePart(entry.Name);
+  AnsiString base = rtl::IncludeTrailingBackslash(FExtractPath);
+  if (!Options().Contains(oRestorePath)) {
+    climbsOut = ClimbsOut(name);
+    return FExtractPath;
+  }
+  AnsiString p = FolderPart(entry.Name);
+  climbsOut = false;
+  auto relative = [&](const AnsiString& r) {
+    climbsOut = ClimbsOut(r + name);
+    return base + r;
+  };
+
+  // Network path: \\server\share\...
+  if (p.rfind("\\\\", 0) == 0) {
+    AnsiString r = p.substr(2);
+    size_t first = r.find('\\');
+    if (first == AnsiString::npos || r.find('\\', first + 1) == AnsiString::npos) return relative(r);
+    size_t second = r.find('\\', first + 1);
+    if (platform::DirectoryExists(p.substr(0, 2 + second))) return p;  // \\server\share
+    return relative(r);
+  }
+  // Drive path: X:\... goes back there, else to the same path on the
+  // extraction folder's drive, else on drive C.
+  size_t colon = p.find(':');
+  if (colon != AnsiString::npos) {
+    if (colon == 1 && RootExists(p.substr(0, 2))) return p;
+    AnsiString sameFolder = p;
+    if (FExtractPath.size() >= 2 && FExtractPath[1] == ':' && RootExists(FExtractPath.substr(0, 2)))
+      sameFolder[0] = FExtractPath[0];
+    else
+      sameFolder[0] = 'C';
+    return sameFolder;
+  }
+  return relative(p);
+}
+
+// ---- one entry -------------------------------------------------------------------------
+
+bool TCustomExtractor::QueryOverwrite(const AnsiString& target) {
+  if (FOverwriteYesToAll) return true;
+  const TDialogTexts& texts = DialogTexts();
+  platform::TOverwriteQuery query;
+  query.Caption = texts.ConfirmFileOverwrite;
+  query.ReplaceLabel = texts.ReplaceFile;
+  query.ExistingName = ShortenPath(target, 50);
+  query.ExistingInfo = SizeAndDate(ExistingFileSize(target), ExistingFileDate(target));
+  query.WithLabel = texts.WithFile;
+  query.EntryName = ShortenPath(FCurrentEntry.Name, 50);
+  query.EntryInfo = SizeAndDate(FCurrentEntry.Size, FCurrentEntry.Date);
+  query.YesText = texts.Yes;
+  query.YesToAllText = texts.YesToAll;
+  query.NoText = texts.No;
+  query.CancelText = texts.Cancel;
+  platform::TDialogAnswer answer;
+  {
+    TTimingPause pause(*this);
+    answer = platform::Dialogs().QueryOverwrite(query);
+  }
+  switch (answer) {
+    case platform::daYes:
+      return true;
+    case platform::daYesToAll:
+      FOverwriteYesToAll = true;
+      return true;
+    case platform::daCancel:
+      rtl::Abort();
+    default:
+      return false;
+  }
+}
+
+void TCustomExtractor::ExtractEntry(const AnsiString& target, bool refuse) {
+  const TFileEntry& entry = FCurrentEntry;
+  int64_t recordOffset = FRecordOffset;
+
+  // The restore rule against an existing file (a folder is not one).
+  int32_t attr = platform::FileGetAttr(target);
+  bool exists = attr != -1 && (attr & platform::FILE_ATTRIBUTE_DIRECTORY) == 0;
+  bool skip = false;
+  switch (FRestoreAction) {
+    case raSkip:
+      skip = exists;
+      break;
+    case raUpdate:
+    case raUpdateExisting:
+      skip = exists ? ExistingFileDate(target) >= entry.Date : FRestoreAction == raUpdateExisting;
+      break;
+    case raAsk:
+      skip = exists && !QueryOverwrite(target);
+      break;
+    case raExistingOnly:
+      skip = !exists;
+      break;
+    case raOverwrite:
+      break;
+  }
+  if (skip) {
+    SkipEntry(recordOffset);
+    return;
+  }
+
+  if (InState(osUncompressingSolid))
+    DisplayMessage(ExtrMessages().UncompressingSolidArchive(), ExtrMessages().UncompressingSolidArchive());
+  else
+    DisplayMessage(rtl::Format(ExtrMessages().ExtractingFile(), {NamePart(target), entry.Size}),
+                   rtl::Format(ExtrMessages().ExtractingFile(), {target, entry.Size}));
+  long double noted = FProcessed;
+
+  try {
+    if (refuse) RaiseArchiver(rtl::Format(FMessages->CannotCreateFile(), {target}));
+    // Files of one folder follow each other: its folders are made once.
+    AnsiString folder = rtl::ExtractFileDir(target);
+    if (folder != FLastFolder) {
+      platform::ForceDirectories(folder);
+      FLastFolder = folder;
+    }
+    if (entry.Has(ffFolder)) return;
+
+    if (attr != -1)
+      platform::FileSetAttr(target, attr & (platform::FILE_ATTRIBUTE_DIRECTORY | platform::FILE_ATTRIBUTE_VOLUME));
+    std::unique_ptr<platform::TFileStream> out;
+    if (exists && (entry.StartOffset != 0 || Options().Contains(oOpenSingleSegment))) {
+      try {
+        out = std::make_unique<platform::TFileStream>(target, platform::fmOpenReadWrite | platform::fmShareDenyWrite);
+      } catch (const rtl::EStreamError&) {
+        RaiseArchiver(rtl::Format(FMessages->CannotOpenFile(), {target}));
+      }
+    } else {
+      try {
+        out = std::make_unique<platform::TFileStream>(target, platform::fmCreate);
+      } catch (const rtl::EStreamError&) {
+        RaiseArchiver(rtl::Format(FMessages->CannotCreateFile(), {target}));
+      }
+    }
+    ReadFileData(out.get());
+    ++FFilesDone;
+    platform::FileSetDate(out->Handle(), rtl::DateTimeToFileDate(FCurrentEntry.Date));
+    out.reset();
+    platform::FileSetAttr(target, FCurrentEntry.Attr);
+    if (OnFileExtracted) OnFileExtracted(this, FCurrentEntry, rtl::ExtractFilePath(target));
+    CheckSegmentEnd();
+  } catch (const rtl::EAbort&) {
+    throw;
+  } catch (const rtl::Exception& e) {
+    if (!ErrorPolicy(e, FCurrentEntry)) throw;
+    FProcessed = noted;
+    SkipEntry(FRecordOffset);
+  }
+}
+
+void TCustomExtractor::ReadFileData(rtl::TStream* out) {
+  if (FCurrentEntry.Size == 0) return;
+  TStateScope state(FStates, osExtractingData);
+  if (out) out->Seek(FCurrentEntry.StartOffset, rtl::soBeginning);
+  for (;;) {
+    int64_t sum = 0;
+    do {
+      if (AtSegmentEnd()) {
+        if (Options().Contains(oOpenSingleSegment)) return;  // the file stays partial
+        // Data announced past the end of the final segment: the archive is cut short.
+        if (FHeader.Has(afFinalSegment)) throw rtl::EReadError("Stream read error");
+        CheckSegmentEnd();
+        if (out) out->Seek(FCurrentEntry.StartOffset, rtl::soBeginning);
+      }
+      const uint8_t* data;
+      int32_t length;
+      int64_t stored = ReadBlock(data, length);
+      if (out) out->WriteBuffer(data, length);
+      FProcessed += stored;
+      ReportProgress();
+      sum += stored;
+    } while (sum < FCurrentEntry.SegmentCompressedSize);
+    if (FCurrentEntry.Has(ffFinalPart) || Options().Contains(oOpenSingleSegment)) return;
+  }
+}
+
+int64_t TCustomExtractor::ReadBlock(const uint8_t*& data, int32_t& length) {
+  const int64_t position = Position();
+  uint8_t record[BlockRecordHeaderSize];
+  FStream->ReadBuffer(record, sizeof record);
+  int32_t stored = static_cast<int32_t>(ReadLE32(record));
+  uint32_t checksum = ReadLE32(record + 4);
+  int64_t payload = stored < 0 ? -static_cast<int64_t>(stored) : stored;
+  bool encrypted = FCurrentEntry.Has(ffEncrypted);
+
+  // A length the block buffer cannot hold is damage, not a block; one that
+  // runs past the used area is a cut archive.
+  if (payload > GetBlockBufferSize() || payload > INT32_MAX) throw EArchiverBadCRC(ExtrMessages().BadCRC());
+  if (position + static_cast<int64_t>(BlockRecordHeaderSize) + payload >
+      FArchiveStart + static_cast<int64_t>(FHeader.EndOffset))
+    throw rtl::EReadError("Stream read error");
+  EnsureBuffers(payload, 0);
+  FStream->ReadBuffer(FBuffer1.data(), static_cast<int32_t>(payload));
+
+  int32_t plain = static_cast<int32_t>(payload);
+  if (encrypted) {
+    if (FKey.empty()) RequestCryptKey();
+    int32_t size = plain;
+    DecryptBlock(FBuffer1.data(), FBuffer1.data(), plain, size);
+    if (size < 0 || size > plain) throw EArchiverBadKey(ExtrMessages().BadKey());
+    plain = size;
+  }
+  if (static_cast<uint32_t>(~BlockChecksum(FBuffer1.data(), plain)) != checksum) {
+    if (encrypted) throw EArchiverBadKey(ExtrMessages().BadKey());
+    throw EArchiverBadCRC(ExtrMessages().BadCRC());
+  }
+
+  const int64_t recordSize = BlockRecordHeaderSize + payload;
+  if (stored < 0) {
+    data = FBuffer1.data();
+    length = plain;
+    return recordSize;
+  }
+  // A zlib stream yields at most 1032 bytes per input byte, so the room the
+  // header allows only needs to be allocated as far as that bound.
+  int64_t room = std::min<int64_t>(FHeader.BlockSize, INT32_MAX);
+  if (!OnUncompressBlock) room = std::min<int64_t>(room, int64_t{plain} * 1032 + 1024);
+  EnsureBuffers(0, room);
+  int32_t size = static_cast<int32_t>(room);
+  if (!UncompressBlock(FBuffer2.data(), size, FBuffer1.data(), plain) || size < 0 || size > room)
+    throw EArchiverUncompress(ExtrMessages().CouldNotUncompressBlock());
+  data = FBuffer2.data();
+  length = size;
+  return recordSize;
+}
+
+bool TCustomExtractor::UncompressBlock(void* dest, int32_t& destSize, const void* src, int32_t srcSize) {
+  if (OnUncompressBlock) return OnUncompressBlock(this, dest, destSize, src, srcSize);
+  if (srcSize > destSize) return false;
+  std::copy_n(static_cast<const uint8_t*>(src), srcSize, static_cast<uint8_t*>(dest));
+  destSize = srcSize;
+  return true;
+}
+
+void TCustomExtractor::DecryptBlock(void* dest, const void* src, int32_t srcSize, int32_t& destSize) {
+  destSize = srcSize;
+  if (OnDecryptBlock) OnDecryptBlock(this, dest, src, destSize, srcSize);
+}
+
+// The record is read again from where it lies (not from its stored Offset, which
+// a damaged archive could point backwards and so loop the walk).
+void TCustomExtractor::SkipEntry(int64_t offset) {
+  {
+    TStateScope state(FStates, osSkippingData);
+    SeekArchive(offset);
+    ReadEntry(FCurrentEntry);
+    for (;;) {
+      FStream->Seek(FCurrentEntry.SegmentCompressedSize, rtl::soCurrent);
+      FProcessed += FCurrentEntry.SegmentCompressedSize;
+      ReportProgress();
+      if (FCurrentEntry.Has(ffFinalPart) || Options().Contains(oOpenSingleSegment)) break;
+      uint16_t segment = FCurrentEntry.Segment;
+      uint32_t first = FCurrentEntry.Offset;
+      {
+        TStateScope changing(FStates, osChangingSegment);
+        MoveToSegment(FHeader.Segment + 1);
+      }
+      FCurrentEntry.Segment = segment;
+      FCurrentEntry.Offset = first;
+    }
+    ++FFilesDone;
+  }
+  CheckSegmentEnd();
+}
+
+}  // namespace archiver

@@ -1,0 +1,113 @@
+#pragma once
+// The reading side of the archive component: extraction and enumeration by a
+// walk of the entry chain, the block reader (decipher, check, decompress),
+// the restore rules and the overwrite dialog, segment lookup and solid
+// archives.
+
+#include "archiver/ArchiverRoot.h"
+#include "archiver/CustSFXGenerator.h"
+
+namespace archiver {
+
+using TEnumerationEvent = std::function<void(TArchiverRoot* Sender, const TFileEntry& FileEntry)>;
+using TExtractFileEvent = std::function<void(TArchiverRoot* Sender, const TFileEntry& FileEntry,
+                                             AnsiString& DestPath, bool& Accept)>;
+using TExtractFileByIndexEvent =
+    std::function<void(TArchiverRoot* Sender, int Index, AnsiString& DestPath, bool& Accept)>;
+using TFileExtractedEvent =
+    std::function<void(TArchiverRoot* Sender, const TFileEntry& FileEntry, const AnsiString& DestPath)>;
+using TUncompressBlockEvent = std::function<bool(TArchiverRoot* Sender, void* DestBlock, int32_t& DestSize,
+                                                 const void* SrcBlock, int32_t SrcSize)>;
+using TDecryptBlockEvent = std::function<void(TArchiverRoot* Sender, void* DestBlock, const void* SrcBlock,
+                                              int32_t& DestSize, int32_t SrcSize)>;
+
+class TCustomExtractor : public TArchiverRoot {
+ public:
+  explicit TCustomExtractor(rtl::TComponent* owner = nullptr);
+  ~TCustomExtractor() override;
+  const char* ClassName() const override { return "TCustomExtractor"; }
+
+  // ---- properties ----
+  const AnsiString& ExtractPath() const { return FExtractPath; }
+  void SetExtractPath(const AnsiString& value) { FExtractPath = value; }
+  TRestoreAction RestoreAction() const { return FRestoreAction; }
+  void SetRestoreAction(TRestoreAction value) { FRestoreAction = value; }
+  TCustomSFXGenerator* SFXGenerator() const { return FSFXGenerator; }
+  void SetSFXGenerator(TCustomSFXGenerator* value);
+  TExtrMessages& ExtrMessages() { return static_cast<TExtrMessages&>(*FMessages); }
+
+  // ---- operations ----
+  void ExtractFiles();
+  void EnumerateFiles();
+  // Reads and checks every block of every file, writing nothing; errors go
+  // through the error policy like those of an extraction.
+  void TestFiles();
+
+  // ---- events ----
+  TEnumerationEvent OnEnumeration;
+  TExtractFileEvent OnExtractFile;
+  TExtractFileByIndexEvent OnExtractFileByIndex;
+  TFileExtractedEvent OnFileExtracted;
+  TUncompressBlockEvent OnUncompressBlock;
+  TDecryptBlockEvent OnDecryptBlock;
+  TNotifyEvent OnSegmentChanged;
+
+ protected:
+  TCustomExtractor(rtl::TComponent* owner, std::unique_ptr<TMessages> messages);
+
+  void StartOperation() override;
+  void AfterOpen() override;
+  void BeforeClose() override;
+  void LoadTotals() override;
+  uint16_t GetOpenMode() const override;
+  bool CheckSegmentEnd() override;
+  void CheckSFXPrefix(const AnsiString& fileName) override;
+  void OpenSolid() override;
+  void CloseSolid() override;
+  void Notification(rtl::TComponent* component, rtl::TOperation operation) override;
+
+  // Block decoding steps; the built-in ones copy and leave the bytes as they are.
+  virtual bool UncompressBlock(void* dest, int32_t& destSize, const void* src, int32_t srcSize);
+  virtual void DecryptBlock(void* dest, const void* src, int32_t srcSize, int32_t& destSize);
+
+  // Segments. MoveToSegment reads the continuation record while a file's data
+  // is read or passed over.
+  virtual void MoveToSegment(int segment);
+  virtual void MoveToLastSegment();
+  // Called when segment n is not where its name says: asks for it and leaves
+  // its name in FileName, or raises. Here: raises LocateSegment.
+  virtual void FindSegment(int segment);
+  virtual void FindLastSegment();
+  // The candidate file holds a segment of this archive (signature and
+  // RandomID); its header is returned.
+  bool ProbeSegment(const AnsiString& fileName, TArchiveHeader& header);
+
+  // The walk of the entry chain from the first record of the current
+  // segment (its header read); `visit` handles each record just read into
+  // FCurrentEntry and leaves the position after its data.
+  void WalkEntries(const std::function<void()>& visit);
+  // Extracts the current entry to `target`; `refuse` gives it the error of a
+  // name that climbs out of the extraction folder.
+  void ExtractEntry(const AnsiString& target, bool refuse);
+  // The blocks of the current entry to `out` (nothing is written when null).
+  void ReadFileData(rtl::TStream* out);
+  // Reads, deciphers, checks and decodes one block record: data and length of
+  // its bytes; returns the record's stored size.
+  int64_t ReadBlock(const uint8_t*& data, int32_t& length);
+  // Passes over the current entry's data from its record at `offset`.
+  void SkipEntry(int64_t offset);
+  AnsiString DestinationFolder(const TFileEntry& entry, bool& climbsOut) const;
+  bool QueryOverwrite(const AnsiString& target);
+  void DoEnumerate();
+
+  bool FOverwriteYesToAll = false;
+  AnsiString FTempFileName;    // the inner archive of a solid archive
+  AnsiString FLastFolder;      // made for the previous file of this operation
+
+ private:
+  AnsiString FExtractPath;
+  TRestoreAction FRestoreAction = raAsk;
+  TCustomSFXGenerator* FSFXGenerator = nullptr;
+};
+
+}  // namespace archiver

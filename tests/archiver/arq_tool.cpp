@@ -1,0 +1,166 @@
+// arq end to end on host folders: create, list, test and extract with each
+// option, the restore choices, names with drives, and the exit status of
+// wrong commands and damaged archives.
+
+#include <string>
+
+#include "tests/archiver/arq_host.h"
+
+using namespace archiver_test;
+
+namespace {
+
+#ifdef VQM_ARQ_TOOL
+class ArqTest : public THostTest {
+ protected:
+  TRun Arq(const std::string& args) { return RunCommand("cd " + Quote(Dir()) + " && " VQM_ARQ_TOOL " " + args); }
+};
+
+TEST_F(ArqTest, RoundTripsWithEachOption) {
+  MakeSampleTree("sample");
+  WriteHostFile(Dir() / "key", "a key of some length\n");
+  const char* variants[] = {
+      "",
+      "--level maximum",
+      "--level superfast --block-size 4096",
+      "--level none",
+      "--no-compress",
+      "--key-file key",
+      "--solid",
+      "--solid --key-file key --comment 'solid and secret'",
+  };
+  for (const char* options : variants) {
+    SCOPED_TRACE(options);
+    fs::remove(Dir() / "a.arq");
+    fs::remove_all(Dir() / "out");
+    TRun c = Arq(std::string("c a.arq sample ") + options);
+    ASSERT_EQ(c.Exit, 0) << c.Output;
+    TRun l = Arq("l a.arq --key-file key");
+    EXPECT_EQ(l.Exit, 0) << l.Output;
+    EXPECT_NE(l.Output.find("sample\\configuração.ini"), std::string::npos) << l.Output;
+    EXPECT_NE(l.Output.find("sample\\empty folder\\."), std::string::npos) << l.Output;
+    TRun t = Arq("t a.arq --key-file key");
+    EXPECT_EQ(t.Exit, 0) << t.Output;
+    TRun x = Arq("x a.arq -d out --key-file key");
+    EXPECT_EQ(x.Exit, 0) << x.Output;
+    EXPECT_EQ(Tree(Dir() / "out" / "sample"), Tree(Dir() / "sample"));
+  }
+}
+
+TEST_F(ArqTest, ListShowsTheHeaderAndTheEntries) {
+  WriteHostFile(Dir() / "a.txt", "abc");
+  ASSERT_EQ(Arq("c a.arq a.txt --comment 'a note' --no-compress").Exit, 0);
+  TRun l = Arq("l a.arq --verbose");
+  EXPECT_EQ(l.Exit, 0);
+  for (const char* line : {"Signature:      0x00001238", "BlockSize:      65536", "EndOffset:      340",
+                           "Flags:          final segment", "Comment:        a note",
+                           "           3           11  ", "....A f.p.  a.txt", "1 entries"})
+    EXPECT_NE(l.Output.find(line), std::string::npos) << line << "\n" << l.Output;
+}
+
+TEST_F(ArqTest, PathsAndBase) {
+  WriteHostFile(Dir() / "deep" / "er" / "f.txt", "f");
+  struct {
+    const char* options;
+    const char* stored;
+  } rows[] = {
+      {"--paths none", "  f.txt"},
+      {"--paths relative", "  deep\\er\\f.txt"},
+      {"--paths relative --base deep", "  er\\f.txt"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.options);
+    fs::remove(Dir() / "a.arq");
+    ASSERT_EQ(Arq(std::string("c a.arq deep/er/f.txt ") + row.options).Exit, 0);
+    TRun l = Arq("l a.arq");
+    EXPECT_NE(l.Output.find(std::string(row.stored) + "\n"), std::string::npos) << l.Output;
+  }
+  // Whole paths carry the drive; extraction puts them below the target all the same.
+  fs::remove(Dir() / "a.arq");
+  ASSERT_EQ(Arq("c a.arq deep/er/f.txt --paths whole").Exit, 0);
+  TRun x = Arq("x a.arq -d out");
+  EXPECT_EQ(x.Exit, 0) << x.Output;
+  fs::path expected = Dir() / "out" / fs::relative(Dir() / "deep" / "er" / "f.txt", "/");
+  EXPECT_EQ(ReadHostFile(expected), "f");
+}
+
+TEST_F(ArqTest, ExistingFiles) {
+  WriteHostFile(Dir() / "a.txt", "new");
+  ASSERT_EQ(Arq("c a.arq a.txt").Exit, 0);
+  struct {
+    const char* option;
+    const char* result;
+  } rows[] = {
+      {"", "old"},  // no terminal to ask: kept
+      {"--skip", "old"},
+      {"--overwrite", "new"},
+      {"--update", "new"},  // the file there is an hour older
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.option);
+    WriteHostFile(Dir() / "out" / "a.txt", "old");
+    fs::last_write_time(Dir() / "out" / "a.txt", fs::last_write_time(Dir() / "a.txt") - std::chrono::hours(1));
+    EXPECT_EQ(Arq(std::string("x a.arq -d out ") + row.option).Exit, 0);
+    EXPECT_EQ(ReadHostFile(Dir() / "out" / "a.txt"), row.result);
+  }
+  fs::remove(Dir() / "out" / "a.txt");
+  EXPECT_EQ(Arq("x a.arq -d out --existing-only").Exit, 0);
+  EXPECT_FALSE(fs::exists(Dir() / "out" / "a.txt"));
+}
+
+TEST_F(ArqTest, ExitStatus) {
+  WriteHostFile(Dir() / "a.txt", std::string(100, 'a') + "distinct bytes");
+  WriteHostFile(Dir() / "b.txt", "bbb");
+  ASSERT_EQ(Arq("c a.arq a.txt b.txt --no-compress").Exit, 0);
+  std::string archive = ReadHostFile(Dir() / "a.arq");
+  std::string damaged = archive;
+  damaged[damaged.find("distinct")] ^= 1;
+  WriteHostFile(Dir() / "damaged.arq", damaged);
+  WriteHostFile(Dir() / "short.arq", archive.substr(0, archive.size() - 1));
+  WriteHostFile(Dir() / "text.arq", std::string(1000, 'x'));
+
+  struct {
+    const char* args;
+    int exit;
+    const char* says;
+  } rows[] = {
+      {"--help", 0, "Usage: arq COMMAND"},
+      {"", 2, "no command given"},
+      {"q a.arq", 2, "unknown command"},
+      {"x", 2, "no archive given"},
+      {"c a.arq", 2, "nothing to add"},
+      {"x a.arq --bogus", 2, "unknown option --bogus"},
+      {"c a.arq a.txt --block-size 100", 2, "--block-size must lie"},
+      {"x missing.arq", 2, "not found"},
+      {"l text.arq", 2, "is not a valid archive"},
+      {"t short.arq", 2, "Stream read error"},
+      {"t damaged.arq", 1, "a.txt: Bad CRC"},
+      {"x damaged.arq -d out", 1, "a.txt: Bad CRC"},
+      {"c more.arq a.txt nothing.txt", 1, "nothing.txt: not found"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.args);
+    TRun run = Arq(row.args);
+    EXPECT_EQ(run.Exit, row.exit) << run.Output;
+    EXPECT_NE(run.Output.find(row.says), std::string::npos) << run.Output;
+  }
+  EXPECT_EQ(ReadHostFile(Dir() / "out" / "b.txt"), "bbb");  // the sound entry came out
+  EXPECT_FALSE(fs::exists(Dir() / "missing.arq"));        // nothing is made by reading
+}
+
+TEST_F(ArqTest, AppendingKeepsWhatIsThere) {
+  WriteHostFile(Dir() / "a.txt", "a");
+  WriteHostFile(Dir() / "b.txt", "b");
+  ASSERT_EQ(Arq("c a.arq a.txt").Exit, 0);
+  ASSERT_EQ(Arq("c a.arq b.txt").Exit, 0);
+  ASSERT_EQ(Arq("x a.arq -d out").Exit, 0);
+  EXPECT_EQ(ReadHostFile(Dir() / "out" / "a.txt"), "a");
+  EXPECT_EQ(ReadHostFile(Dir() / "out" / "b.txt"), "b");
+  // The archive itself is never added to itself.
+  ASSERT_EQ(Arq("c a.arq .").Exit, 0);
+  TRun l = Arq("l a.arq");
+  EXPECT_EQ(l.Output.find("a.arq"), std::string::npos) << l.Output;
+}
+#endif
+
+}  // namespace

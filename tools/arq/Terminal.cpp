@@ -1,0 +1,188 @@
+// Terminal dialogs and the progress bar of arq.
+
+#include "tools/arq/Terminal.h"
+
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+
+namespace arq {
+
+using platform::TDialogAnswer;
+using rtl::AnsiString;
+
+std::string Utf8(const AnsiString& text) { return rtl::Utf8FromAnsi(text); }
+
+namespace {
+
+// Drops the "&" accelerator marks of a button text.
+std::string Plain(const AnsiString& text) {
+  std::string s = Utf8(text);
+  s.erase(std::remove(s.begin(), s.end(), '&'), s.end());
+  return s;
+}
+
+}  // namespace
+
+TTerminalDialogs::TTerminalDialogs() : FPrevious(&platform::Dialogs()) {
+  FTty = open("/dev/tty", O_RDWR | O_CLOEXEC);
+  platform::SetDialogs(this);
+}
+
+TTerminalDialogs::~TTerminalDialogs() {
+  platform::SetDialogs(FPrevious);
+  if (FTty >= 0) close(FTty);
+}
+
+bool TTerminalDialogs::ReadLine(const std::string& prompt, std::string& line, bool echo) {
+  if (FTty < 0) return false;
+  if (write(FTty, prompt.data(), prompt.size()) < 0) return false;
+  termios saved{};
+  bool restore = false;
+  if (!echo && tcgetattr(FTty, &saved) == 0) {
+    termios quiet = saved;
+    quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+    restore = tcsetattr(FTty, TCSAFLUSH, &quiet) == 0;
+  }
+  line.clear();
+  char c;
+  bool ok = false;
+  while (read(FTty, &c, 1) == 1) {
+    if (c == '\n') {
+      ok = true;
+      break;
+    }
+    line += c;
+  }
+  if (restore) {
+    tcsetattr(FTty, TCSAFLUSH, &saved);
+    if (write(FTty, "\n", 1) < 0) return false;
+  }
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  return ok || !line.empty();
+}
+
+char TTerminalDialogs::Choose(const std::string& prompt, const std::string& letters, char fallback) {
+  std::string line;
+  for (;;) {
+    if (!ReadLine(prompt, line, true)) return fallback;
+    if (line.empty()) return letters[0];
+    char c = static_cast<char>(std::tolower(static_cast<unsigned char>(line[0])));
+    if (letters.find(c) != std::string::npos) return c;
+  }
+}
+
+int TTerminalDialogs::MessageBox(const AnsiString& text, const AnsiString& caption, platform::UINT type) {
+  std::fprintf(stderr, "arq: %s: %s\n", Utf8(caption).c_str(), Utf8(text).c_str());
+  switch (type & 0x0F) {
+    case platform::MB_YESNO:
+      return Choose("[y]es/[n]o? ", "yn", 'n') == 'y' ? platform::IDYES : platform::IDNO;
+    case platform::MB_YESNOCANCEL:
+      switch (Choose("[y]es/[n]o/[c]ancel? ", "ync", 'c')) {
+        case 'y':
+          return platform::IDYES;
+        case 'n':
+          return platform::IDNO;
+        default:
+          return platform::IDCANCEL;
+      }
+    case platform::MB_OKCANCEL:
+      return Choose("[o]k/[c]ancel? ", "oc", 'c') == 'o' ? platform::IDOK : platform::IDCANCEL;
+    default:
+      return platform::DefaultMessageBoxAnswer(type);
+  }
+}
+
+void TTerminalDialogs::WarningAbort(const AnsiString& text) {
+  std::fprintf(stderr, "arq: %s\n", Utf8(text).c_str());
+}
+
+bool TTerminalDialogs::InputQuery(const platform::TInputQuery& query, AnsiString& value) {
+  std::string prompt = Utf8(query.Prompt);
+  std::replace(prompt.begin(), prompt.end(), '\n', ' ');
+  std::string line;
+  if (!ReadLine(prompt + " ", line, !query.Masked)) return false;
+  AnsiString text = rtl::AnsiFromUtf8(line);
+  if (static_cast<int>(text.size()) > query.MaxLength) text.resize(query.MaxLength);
+  value = text;
+  return true;
+}
+
+TDialogAnswer TTerminalDialogs::QueryOverwrite(const platform::TOverwriteQuery& query) {
+  std::string prompt = Plain(query.ReplaceLabel) + " " + Utf8(query.ExistingName) + " (" +
+                       Utf8(query.ExistingInfo) + ")\n" + Plain(query.WithLabel) + " " + Utf8(query.EntryName) +
+                       " (" + Utf8(query.EntryInfo) + ")\n[y]es/[n]o/[a]ll/[c]ancel? ";
+  switch (Choose(prompt, "ynac", 'n')) {
+    case 'y':
+      return platform::daYes;
+    case 'a':
+      return platform::daYesToAll;
+    case 'c':
+      return platform::daCancel;
+    default:
+      return platform::daNo;
+  }
+}
+
+TDialogAnswer TTerminalDialogs::QueryContinue(const platform::TContinueQuery& query) {
+  std::string prompt = Plain(query.ErrorLabel) + " " + Utf8(query.ErrorText) + "\n" + Plain(query.FileLabel) + " " +
+                       Utf8(query.EntryName) + "\n" + Utf8(query.Question) + " [y]es/[n]o/[a]ll? ";
+  switch (Choose(prompt, "yna", 'n')) {
+    case 'y':
+      return platform::daYes;
+    case 'a':
+      return platform::daYesToAll;
+    default:
+      return platform::daNo;
+  }
+}
+
+bool TTerminalDialogs::SelectFolder(const AnsiString&, AnsiString&) { return false; }
+bool TTerminalDialogs::OpenFile(const AnsiString&, AnsiString&) { return false; }
+
+// ---- progress bar --------------------------------------------------------------------
+
+TProgressBar::TProgressBar() : FEnabled(isatty(STDERR_FILENO) == 1) {}
+
+void TProgressBar::SetText(const AnsiString& text) {
+  FText = Utf8(text);
+  Draw();
+}
+
+void TProgressBar::SetPercent(int percent) {
+  percent = std::clamp(percent, 0, 100);
+  if (percent == FPercent && FShown) return;
+  FPercent = percent;
+  Draw();
+}
+
+void TProgressBar::Draw() {
+  if (!FEnabled) return;
+  constexpr int kWidth = 30;
+  int filled = FPercent * kWidth / 100;
+  std::string bar(filled, '#');
+  bar.append(kWidth - filled, '.');
+  // The end of a long name, cut where a UTF-8 character begins.
+  std::string text = FText;
+  if (text.size() > 40) {
+    size_t from = text.size() - 37;
+    while (from < text.size() && (static_cast<unsigned char>(text[from]) & 0xC0) == 0x80) ++from;
+    text = "..." + text.substr(from);
+  }
+  std::fprintf(stderr, "\r\033[K[%s] %3d%% %s", bar.c_str(), FPercent, text.c_str());
+  std::fflush(stderr);
+  FShown = true;
+}
+
+void TProgressBar::Clear() {
+  if (!FShown) return;
+  std::fprintf(stderr, "\r\033[K");
+  std::fflush(stderr);
+  FShown = false;
+}
+
+}  // namespace arq
