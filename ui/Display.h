@@ -1,0 +1,158 @@
+#pragma once
+// Displays: where the top-level windows show and where input comes from. The
+// application keeps the windows, their z-order and their pictures; a display
+// mirrors them on a screen (a virtual one, or real windows on a desktop) and
+// hands the input it receives back to the application.
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "ui/Controls.h"
+
+namespace ui {
+
+// One input event in screen coordinates. Window 0 leaves the choice of the
+// window to the application (the one under the point).
+enum TInputKind { ikMouseMove, ikMouseDown, ikMouseUp, ikMouseWheel, ikKeyDown, ikKeyUp, ikChar, ikClose };
+
+struct TInputEvent {
+  TInputKind Kind = ikMouseMove;
+  HWND Window = 0;
+  TPoint Pos;                  // screen coordinates (mouse)
+  TMouseButton Button = mbLeft;
+  bool DoubleClick = false;
+  int WheelDelta = 0;          // 120 a notch, positive away from the user
+  WORD Key = 0;                // virtual key (ikKeyDown, ikKeyUp)
+  char Char = 0;               // Windows-1252 character (ikChar)
+  TShiftState Shift = 0;
+};
+
+class TInputSink {
+ public:
+  virtual ~TInputSink() = default;
+  virtual void PostInput(const TInputEvent& event) = 0;
+};
+
+// Raised when the loop waits for input that can never come (a display
+// without a user and nothing scheduled): the program would hang otherwise.
+class EDisplayStalled : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+inline constexpr uint32_t kInfinite = 0xFFFFFFFFu;
+
+class TDisplay {
+ public:
+  virtual ~TDisplay() = default;
+
+  virtual const char* Name() const = 0;
+  virtual TSize ScreenSize() const = 0;
+
+  // Top-level windows, by handle. Bounds are screen coordinates of the whole window.
+  virtual void CreateWindow(HWND window, const TRect& bounds, const AnsiString& caption) = 0;
+  virtual void DestroyWindow(HWND window) = 0;
+  virtual void SetWindowBounds(HWND window, const TRect& bounds) = 0;
+  virtual void SetWindowCaption(HWND window, const AnsiString& caption) {}
+  virtual void ShowWindow(HWND window, bool visible) = 0;
+  // The window's shape in window coordinates; nullopt: the whole rectangle.
+  virtual void SetWindowRegion(HWND window, const std::optional<TRegion>& region) = 0;
+  // Visible stacking, bottom first.
+  virtual void SetZOrder(const std::vector<HWND>& bottomToTop) = 0;
+  // The window's new picture; only `dirty` (window coordinates) changed.
+  virtual void Present(HWND window, const TBitmap& image, const TRect& dirty) = 0;
+  virtual void SetCursor(TCursor cursor) {}
+
+  // Waits until input arrives or the timeout (milliseconds) passes and posts
+  // what arrived to the sink. A display with virtual time lets the time pass
+  // instead and raises EDisplayStalled for an endless wait.
+  virtual void WaitEvents(uint32_t timeoutMs) = 0;
+  // Posts input that is already waiting, without blocking.
+  virtual void PollEvents() {}
+
+  // The whole screen as the windows show on it.
+  virtual TBitmap Screenshot() const = 0;
+
+  void SetSink(TInputSink* sink) { FSink = sink; }
+
+ protected:
+  TInputSink* FSink = nullptr;
+};
+
+// The screen as the displays compose it: the windows' last pictures stacked in
+// z-order, each cut to its region, over the desktop colour.
+class TScreenImage {
+ public:
+  struct TWindow {
+    TRect Bounds;
+    bool Visible = false;
+    std::optional<TRegion> Region;
+    TBitmap Image;
+  };
+
+  void Create(HWND window, const TRect& bounds);
+  void Destroy(HWND window);
+  void SetBounds(HWND window, const TRect& bounds);
+  void Show(HWND window, bool visible);
+  void SetRegion(HWND window, const std::optional<TRegion>& region);
+  void SetZOrder(const std::vector<HWND>& bottomToTop) { FOrder = bottomToTop; }
+  void Present(HWND window, const TBitmap& image, const TRect& dirty);
+  const TWindow* Window(HWND window) const;
+  TBitmap Compose(TSize screen) const;
+
+ private:
+  std::map<HWND, TWindow> FWindows;
+  std::vector<HWND> FOrder;
+};
+
+// The virtual screen for tests and machines without a desktop: virtual time
+// (it installs a fixed clock that waiting advances), input only from the
+// operator, the screen composed on request.
+class THeadlessDisplay : public TDisplay {
+ public:
+  explicit THeadlessDisplay(int screenWidth = 1024, int screenHeight = 768);
+  ~THeadlessDisplay() override;
+
+  const char* Name() const override { return "headless"; }
+  TSize ScreenSize() const override { return FScreen; }
+  void SetScreenSize(int width, int height) { FScreen = {width, height}; }
+
+  void CreateWindow(HWND window, const TRect& bounds, const AnsiString& caption) override;
+  void DestroyWindow(HWND window) override;
+  void SetWindowBounds(HWND window, const TRect& bounds) override;
+  void ShowWindow(HWND window, bool visible) override;
+  void SetWindowRegion(HWND window, const std::optional<TRegion>& region) override;
+  void SetZOrder(const std::vector<HWND>& bottomToTop) override;
+  void Present(HWND window, const TBitmap& image, const TRect& dirty) override;
+  void SetCursor(TCursor cursor) override { FCursor = cursor; }
+  TCursor CurrentCursor() const { return FCursor; }
+
+  // Lets the virtual time pass; an endless wait raises EDisplayStalled.
+  void WaitEvents(uint32_t timeoutMs) override;
+  TBitmap Screenshot() const override;
+
+ private:
+  struct TClockHolder;
+  std::unique_ptr<TClockHolder> FClock;
+  TSize FScreen;
+  TScreenImage FImage;
+  TCursor FCursor = crDefault;
+};
+
+// The display for a program: SDL windows when a desktop is there (DISPLAY or
+// WAYLAND_DISPLAY set and SDL starts), the headless display otherwise. The
+// variable VQM_DISPLAY=headless or sdl forces the choice. The headless screen
+// takes the size given (the simulated machine's screen).
+std::unique_ptr<TDisplay> CreateDisplay(int headlessWidth = 1024, int headlessHeight = 768);
+
+#ifdef VQM_HAVE_SDL
+// SDL2 windows; raises std::runtime_error when SDL cannot start.
+std::unique_ptr<TDisplay> CreateSdlDisplay();
+#endif
+
+}  // namespace ui
