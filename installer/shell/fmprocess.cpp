@@ -73,6 +73,7 @@ void ConfiguraGauge(TProgressCyl& gauge) {
   gauge.SetOrientation(pbHorizontal);
   gauge.SetPosition(0);
   gauge.SetProEffect(peMetalDarkGray);
+  gauge.SetTextDone("Concluído"_a);
   gauge.SetShowText(true);
 }
 
