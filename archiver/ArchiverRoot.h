@@ -63,6 +63,19 @@ enum TOperationState : uint8_t {
   osEnumeratingAfterOpen,
 };
 
+// Holds one operation state for its lifetime.
+class TStateScope {
+ public:
+  TStateScope(uint32_t& states, TOperationState s) : FStates(states), FBit(1u << s) { FStates |= FBit; }
+  ~TStateScope() { FStates &= ~FBit; }
+  TStateScope(const TStateScope&) = delete;
+  TStateScope& operator=(const TStateScope&) = delete;
+
+ private:
+  uint32_t& FStates;
+  uint32_t FBit;
+};
+
 class TArchiverRoot : public rtl::TComponent {
  public:
   explicit TArchiverRoot(rtl::TComponent* owner = nullptr);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "platform/Drives.h"
 #include "platform/FileStream.h"
 #include "platform/Files.h"
 #include "rtl/DateUtils.h"
@@ -46,6 +47,51 @@ bool SourceFileFacts(const AnsiString& fileName, int64_t& size, uint32_t& attr, 
   return true;
 }
 
+// Bytes in the files of a folder (and of its subfolders when asked).
+int64_t BytesInFolder(const AnsiString& folder, bool recurse) {
+  int64_t total = 0;
+  platform::WIN32_FIND_DATAA data;
+  platform::HANDLE h = platform::Api().FindFirstFileA(folder + "*.*", data);
+  if (h == platform::INVALID_HANDLE_VALUE) return 0;
+  do {
+    if (data.cFileName == "." || data.cFileName == "..") continue;
+    if (data.dwFileAttributes & platform::FILE_ATTRIBUTE_DIRECTORY) {
+      if (recurse) total += BytesInFolder(folder + data.cFileName + "\\", true);
+    } else {
+      total += data.nFileSize;
+    }
+  } while (platform::Api().FindNextFileA(h, data));
+  platform::Api().FindClose(h);
+  return total;
+}
+
+// Deletes everything inside a folder (read-only and hidden files too); stops
+// at the first entry that cannot go and returns false.
+bool EmptyFolder(const AnsiString& folder) {
+  std::vector<std::pair<AnsiString, bool>> entries;
+  platform::WIN32_FIND_DATAA data;
+  platform::HANDLE h = platform::Api().FindFirstFileA(folder + "*.*", data);
+  if (h != platform::INVALID_HANDLE_VALUE) {
+    do {
+      if (data.cFileName == "." || data.cFileName == "..") continue;
+      entries.emplace_back(folder + data.cFileName, (data.dwFileAttributes & platform::FILE_ATTRIBUTE_DIRECTORY) != 0);
+    } while (platform::Api().FindNextFileA(h, data));
+    platform::Api().FindClose(h);
+  }
+  for (const auto& [path, isFolder] : entries) {
+    if (isFolder) {
+      if (!EmptyFolder(path + "\\") || !platform::Api().RemoveDirectoryA(path)) return false;
+    } else {
+      int32_t attr = platform::FileGetAttr(path);
+      if (attr != -1)
+        platform::FileSetAttr(path, static_cast<platform::DWORD>(attr) &
+                                        ~(platform::FILE_ATTRIBUTE_READONLY | platform::FILE_ATTRIBUTE_HIDDEN));
+      if (!platform::DeleteFile(path)) return false;
+    }
+  }
+  return true;
+}
+
 // Largest stored overhead of one block: its record header and the enciphering's
 // padding and count byte.
 constexpr int64_t kBlockOverhead = BlockRecordHeaderSize + 8;
@@ -73,6 +119,7 @@ uint16_t TCustomArchiver::GetOpenMode() const { return platform::fmOpenReadWrite
 void TCustomArchiver::CreateArchive() {
   SetOptions(Options() - TOptions{oOpenSingleSegment});
   FHeader = TArchiveHeader{};
+  if (OnRemovableDrive()) AskForNewDisk(1);
   FHeader.Segment = 1;
   FHeader.BlockSize = static_cast<uint32_t>(BlockSize());
   FHeader.Version = ArchiveVersion;
@@ -235,7 +282,7 @@ bool TCustomArchiver::AddFile(const AnsiString& fileName) {
       // The file is left out: its record and blocks lie past EndOffset, and
       // this segment's totals do not count them.
       if (FHeader.Segment == segment) FHeader.SegmentInfo = segmentInfo;
-      if (!ErrorPolicy(e, entry)) throw;
+      if (!FStream || !ErrorPolicy(e, entry)) throw;  // no segment left to go on in
     }
   });
   return found;
@@ -319,6 +366,190 @@ bool TCustomArchiver::CompressBlock(void* dest, int32_t& destSize, const void* s
 void TCustomArchiver::EncryptBlock(void* dest, const void* src, int32_t srcSize, int32_t& destSize) {
   destSize = srcSize;
   if (OnCryptBlock) OnCryptBlock(this, dest, src, destSize, srcSize);
+}
+
+// ---- spanning ---------------------------------------------------------------------
+
+int64_t TCustomArchiver::FreeRoom(const AnsiString& drive) {
+  constexpr int64_t kLargest = 2147483647;
+  const int64_t reserve = FHeader.Segment <= 1 ? std::min<int64_t>(FSFXReserve, int64_t{FMaxSegmentSize} * 3 / 4) : 0;
+  int64_t room = -1;
+  if (FCheckDiskSpace && drive.size() >= 2) {
+    uint64_t total = 0, free = 0;
+    if (!platform::DiskSpace(rtl::IncludeTrailingBackslash(drive), total, free)) free = 0;
+    room = free <= static_cast<uint64_t>(kLargest) ? static_cast<int64_t>(free) - reserve - 65536 : kLargest;
+    if (room < -1) room = 0;
+  }
+  if (FMaxSegmentSize > 0) {
+    const int64_t size = FStream ? FStream->Size() : 0;
+    if (room < 0 || room >= FMaxSegmentSize - size) room = FMaxSegmentSize - size - reserve;
+  }
+  return std::max<int64_t>(room, -1);
+}
+
+bool TCustomArchiver::EnoughRoom(const AnsiString& drive) {
+  int64_t room = FreeRoom(drive);
+  return room == -1 || room >= FMinFreeSpace || (FMaxSegmentSize > 0 && room >= FMaxSegmentSize);
+}
+
+bool TCustomArchiver::NeedSpace(int64_t count) {
+  if (InState(osChangingSegment) || Options().Contains(oNoSpanning)) return false;
+  if (FStream->Size() >= Position() + count) return false;
+  int64_t room = FreeRoom(FDrive);
+  if (room < 0 || room >= count) return false;
+  StartNewSegment();
+  return true;
+}
+
+void TCustomArchiver::StartNewSegment() {
+  TStateScope changing(FStates, osChangingSegment);
+  TFileEntry& entry = FCurrentEntry;
+  const bool writingData = InState(osWritingData);
+  if (writingData && entry.SegmentCompressedSize > 0) {
+    // The part written so far stays here under the file's record.
+    FHeader.EndOffset = static_cast<uint32_t>(Position() - FArchiveStart);
+    SeekArchive(entry.Offset);
+    WriteEntry(entry);
+  }
+  FHeader.ArchiveFlags &= static_cast<uint8_t>(~afFinalSegment);
+  // The file running on into the next segment counts in this one as well.
+  if (writingData) ++FHeader.SegmentInfo.FileCount;
+  WriteHeader();
+  CloseStream();
+
+  ++FHeader.Segment;
+  FHeader.SegmentInfo = TArchiveInfo{};
+  {
+    TTimingPause pause(*this);
+    if (OnRemovableDrive())
+      AskForNewDisk(FHeader.Segment);
+    else if (!EnoughRoom(FDrive))
+      AskForNewPlace(FHeader.Segment);
+  }
+
+  SetFileNameRaw(GetSegmentFileName(FHeader.Segment));
+  platform::DeleteFile(FileName());
+  FHeader.ArchiveFlags |= afFinalSegment;
+  FHeader.EndOffset = GetHeaderSize();
+  FArchiveStart = 0;
+  try {
+    FStream = std::make_unique<platform::TFileStream>(FileName(), platform::fmCreate);
+  } catch (const rtl::EStreamError&) {
+    RaiseArchiver(rtl::Format(FMessages->CannotCreateFile(), {FileName()}));
+  }
+  WriteHeader();
+  if (writingData) {
+    // The continuation record; its sizes and StartOffset are written when
+    // this part is complete.
+    entry.SegmentSize = 0;
+    entry.SegmentCompressedSize = 0;
+    WriteEntry(entry);
+  }
+  if (OnSegmentChanged) OnSegmentChanged(this);
+}
+
+void TCustomArchiver::AskForNewDisk(int segment) {
+  const AnsiString text = rtl::Format(ArchMessages().InsertNewDisk(), {segment, FDrive});
+  // What the disk just filled looks like, to tell it from a fresh one.
+  const platform::DWORD oldSerial = platform::VolumeLabelAndSerial(FDrive).SerialNumber;
+  AnsiString closedPath;  // the closed segment's path without its drive
+  int32_t closedDate = -1;
+  int64_t closedSize = -1;
+  if (segment > 1) {
+    AnsiString closed = GetSegmentFileName(segment - 1);
+    closedPath = closed.substr(std::min(FDrive.size(), closed.size()));
+    closedDate = platform::FileAge(closed);
+    platform::WIN32_FIND_DATAA data;
+    platform::HANDLE h = platform::Api().FindFirstFileA(closed, data);
+    if (h != platform::INVALID_HANDLE_VALUE) {
+      closedSize = data.nFileSize;
+      platform::Api().FindClose(h);
+    }
+  }
+  auto isClosedSegment = [&](const AnsiString& drive) {
+    if (closedPath.empty()) return false;
+    AnsiString path = drive.substr(0, 2) + closedPath;
+    platform::WIN32_FIND_DATAA data;
+    platform::HANDLE h = platform::Api().FindFirstFileA(path, data);
+    if (h == platform::INVALID_HANDLE_VALUE) return false;
+    platform::Api().FindClose(h);
+    return static_cast<int64_t>(data.nFileSize) == closedSize && platform::FileAge(path) == closedDate;
+  };
+
+  AnsiString drive = FDrive;
+  bool ask = segment != 1 || Options().Contains(oEraseFirstDisk);
+  for (bool firstRound = true;; firstRound = false) {
+    if (!firstRound) {
+      ask = true;
+      platform::Api().MessageBeep(0);
+    }
+    if (ask) {
+      AnsiString remembered = drive;
+      if (OnNeedNewDisk)
+        OnNeedNewDisk(this, segment, drive);
+      else if (!InputText(FMessages->SystemMessage(), text, drive))
+        rtl::Abort();
+      drive = FixDriveReply(drive, remembered);
+    }
+    platform::TVolumeInfo volume;
+    if (drive.size() < 2 || !platform::VolumeInformation(rtl::IncludeTrailingBackslash(drive.substr(0, 2)), volume))
+      continue;
+    bool fresh = volume.SerialNumber != 0 ? (segment == 1 || volume.SerialNumber != oldSerial)
+                                          : !isClosedSegment(drive);
+    if (!fresh) continue;
+    FDrive = drive.substr(0, 2);
+    if (PrepareDisk(FDrive, segment)) return;
+  }
+}
+
+bool TCustomArchiver::PrepareDisk(const AnsiString& drive, int segment) {
+  try {
+    if (platform::IsRemovableDrive(drive) && Options().Contains(oEraseNewDisk) &&
+        (segment != 1 || Options().Contains(oEraseFirstDisk)))
+      ClearDisk(drive);
+    if (EnoughRoom(drive)) return true;
+    if (ShowMessageBox(rtl::Format(ArchMessages().NotEnoughFreeSpaceOn(), {drive}), mtWarning, mbOK | mbCancel) ==
+        platform::IDCANCEL)
+      rtl::Abort();
+  } catch (const rtl::EAbort&) {
+    throw;
+  } catch (const std::exception&) {
+    // a disk that cannot be prepared is not taken
+  }
+  return false;
+}
+
+void TCustomArchiver::ClearDisk(const AnsiString& drive) {
+  if (!platform::IsRemovableDrive(drive)) return;
+  const AnsiString root = drive.substr(0, 2) + "\\";
+  if (BytesInFolder(root, Options().Contains(oRecurseFolders)) <= 0) return;
+  if (Options().Contains(oConfirmFileDeletion)) {
+    int answer = ShowMessageBox(rtl::Format(ArchMessages().ConfirmFileDeletion(), {drive}), mtConfirmation,
+                                mbYes | mbNo | mbCancel);
+    if (answer == platform::IDCANCEL) rtl::Abort();
+    if (answer == platform::IDNO) return;
+  }
+  if (OnClearDisk)
+    OnClearDisk(this, drive);
+  else
+    EmptyFolder(root);
+}
+
+void TCustomArchiver::AskForNewPlace(int segment) {
+  for (;;) {
+    AnsiString path = FDrive + FFolder;
+    if (OnNeedNewFolder) {
+      OnNeedNewFolder(this, segment, path);
+    } else {
+      ShowMessageBox(rtl::Format(ArchMessages().SelectNewPlace(), {segment, FBaseName}), mtInformation, mbOK);
+      if (!SelectFolder(path)) rtl::Abort();
+    }
+    path = rtl::IncludeTrailingBackslash(path);
+    FDrive = rtl::ExtractFileDrive(path);
+    FFolder = path.substr(std::min(FDrive.size(), path.size()));
+    if (EnoughRoom(FDrive)) return;
+    ShowMessageBox(rtl::Format(ArchMessages().NotEnoughFreeSpaceOn(), {FDrive}), mtWarning, mbOK);
+  }
 }
 
 // ---- comment ----------------------------------------------------------------------

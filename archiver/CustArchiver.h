@@ -13,6 +13,11 @@ using TCompressBlockEvent = std::function<bool(TArchiverRoot* Sender, void* Dest
                                                const void* SrcBlock, int32_t SrcSize, TCompressionLevel Level)>;
 using TCryptBlockEvent = std::function<void(TArchiverRoot* Sender, void* DestBlock, const void* SrcBlock,
                                             int32_t& DestSize, int32_t SrcSize)>;
+// A new disk is needed for segment n: Drive (in and out) is where it goes.
+using TNeedNewDiskEvent = std::function<void(TArchiverRoot* Sender, int Segment, AnsiString& Drive)>;
+// The drive is full: Path (in and out) is the folder that takes segment n.
+using TNeedNewFolderEvent = std::function<void(TArchiverRoot* Sender, int Segment, AnsiString& Path)>;
+using TClearDiskEvent = std::function<void(TArchiverRoot* Sender, const AnsiString& Drive)>;
 using TWriteSFXCodeEvent = std::function<void(TArchiverRoot* Sender, rtl::TStream& Stream)>;
 
 class TCustomArchiver : public TCustomExtractor {
@@ -36,6 +41,9 @@ class TCustomArchiver : public TCustomExtractor {
   // The folder that psRelative names are relative to (empty: names are the bare file names).
   const AnsiString& StartingFolder() const { return FStartingFolder; }
   void SetStartingFolder(const AnsiString& value) { FStartingFolder = value; }
+  // Off: the free space of drives is not consulted (only MaxSegmentSize cuts segments).
+  bool CheckDiskSpace() const { return FCheckDiskSpace; }
+  void SetCheckDiskSpace(bool value) { FCheckDiskSpace = value; }
   TArchMessages& ArchMessages() { return static_cast<TArchMessages&>(*FMessages); }
 
   // ---- operations ----
@@ -53,6 +61,9 @@ class TCustomArchiver : public TCustomExtractor {
   TCompressBlockEvent OnCompressBlock;
   TCryptBlockEvent OnCryptBlock;
   TWriteSFXCodeEvent OnWriteSFXCode;
+  TNeedNewDiskEvent OnNeedNewDisk;
+  TNeedNewFolderEvent OnNeedNewFolder;
+  TClearDiskEvent OnClearDisk;
 
  protected:
   TCustomArchiver(rtl::TComponent* owner, std::unique_ptr<TMessages> messages);
@@ -71,6 +82,23 @@ class TCustomArchiver : public TCustomExtractor {
   // Puts the totals of the whole archive into segment 1 at Close.
   virtual void UpdateFirstSegment();
 
+  // ---- spanning ----
+  // Bytes that may still be written on the drive (and into this segment),
+  // -1 when nothing limits them.
+  int64_t FreeRoom(const AnsiString& drive);
+  bool EnoughRoom(const AnsiString& drive);
+  bool NeedSpace(int64_t count) override;
+  // Closes this segment and goes on in the next one (on a new disk or in a
+  // new place when needed), carrying the file being written over.
+  void StartNewSegment();
+  // Asks until a fresh disk for segment n is in the drive, and prepares it.
+  void AskForNewDisk(int segment);
+  // Clears the disk when asked to; false when it has not enough room.
+  bool PrepareDisk(const AnsiString& drive, int segment);
+  void ClearDisk(const AnsiString& drive);
+  // Asks for another folder for segment n until its drive has room.
+  void AskForNewPlace(int segment);
+
   // The blocks of `source` after the current entry's record.
   void WriteBlocks(rtl::TStream& source);
   void DoSetComment(const AnsiString& text);
@@ -81,6 +109,9 @@ class TCustomArchiver : public TCustomExtractor {
   int32_t FMinFreeSpace = 1048576;
   TPathStorage FPathStorage = psRelative;
   AnsiString FStartingFolder;
+  bool FCheckDiskSpace = true;
+  // Room kept free in the first segment for a self-extracting prefix (none here).
+  int64_t FSFXReserve = 0;
 };
 
 }  // namespace archiver

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "platform/Drives.h"
 #include "platform/FileStream.h"
 #include "platform/Files.h"
 #include "rtl/DateUtils.h"
@@ -68,19 +69,6 @@ rtl::TDateTime ExistingFileDate(const AnsiString& path) {
   if (age != -1) rtl::TryFileDateToDateTime(age, date);
   return date;
 }
-
-// Enters an operation state for its lifetime.
-class TStateScope {
- public:
-  TStateScope(uint32_t& states, TOperationState s) : FStates(states), FBit(1u << s) { FStates |= FBit; }
-  ~TStateScope() { FStates &= ~FBit; }
-  TStateScope(const TStateScope&) = delete;
-  TStateScope& operator=(const TStateScope&) = delete;
-
- private:
-  uint32_t& FStates;
-  uint32_t FBit;
-};
 
 }  // namespace
 
@@ -233,6 +221,28 @@ bool TCustomExtractor::ProbeSegment(const AnsiString& fileName, TArchiveHeader& 
   return header.Signature == GetSignature() && header.RandomID == FHeader.RandomID;
 }
 
+bool TCustomExtractor::IsSegment(const AnsiString& fileName, int segment) {
+  TArchiveHeader probe;
+  return ProbeSegment(fileName, probe) && probe.Segment == segment;
+}
+
+bool TCustomExtractor::IsFinalSegment(const AnsiString& fileName) {
+  TArchiveHeader probe;
+  return ProbeSegment(fileName, probe) && probe.Has(afFinalSegment);
+}
+
+bool TCustomExtractor::OnRemovableDrive() const { return platform::IsRemovableDrive(FDrive); }
+
+AnsiString TCustomExtractor::FixDriveReply(const AnsiString& reply, const AnsiString& remembered) {
+  return reply.size() < 2 || reply[1] != ':' ? remembered : reply;
+}
+
+void TCustomExtractor::TakeLocatedName(const AnsiString& fileName, int segment) {
+  AnsiString extension = FExtension;
+  SetFileNameInternal(fileName);
+  if (segment != 1) FExtension = extension;
+}
+
 bool TCustomExtractor::CheckSegmentEnd() {
   if (!AtSegmentEnd() || FHeader.Has(afFinalSegment) || Options().Contains(oOpenSingleSegment)) return false;
   TStateScope state(FStates, osChangingSegment);
@@ -245,8 +255,7 @@ void TCustomExtractor::MoveToSegment(int segment) {
   TTimingPause pause(*this);
   CloseStream();
   SetFileNameRaw(GetSegmentFileName(segment));
-  TArchiveHeader probe;
-  if (!ProbeSegment(FileName(), probe) || probe.Segment != segment) FindSegment(segment);
+  if (!IsSegment(FileName(), segment)) FindSegment(segment);
   OpenArchiveStream(FileName());
   CheckSFXPrefix(FileName());
   ReadHeader();
@@ -281,18 +290,100 @@ void TCustomExtractor::MoveToLastSegment() {
       break;
     }
   }
-  if (!found) FindLastSegment();
+  if (!found) FindLastSegment(k);
   OpenArchiveStream(FileName());
   CheckSFXPrefix(FileName());
   ReadHeader();
 }
 
 void TCustomExtractor::FindSegment(int segment) {
-  RaiseArchiver(rtl::Format(ExtrMessages().LocateSegment(), {segment, FBaseName}));
+  if (OnRemovableDrive()) {
+    // The insert-disk loop: the same name on the disk the operator puts in.
+    const AnsiString text = rtl::Format(ExtrMessages().InsertDisk(), {segment, FDrive});
+    AnsiString drive = FDrive;
+    for (;;) {
+      AnsiString remembered = drive;
+      if (OnInsertDisk)
+        OnInsertDisk(this, segment, drive);
+      else if (!InputText(FMessages->SystemMessage(), text, drive))
+        rtl::Abort();
+      drive = FixDriveReply(drive, remembered);
+      if (!drive.empty() && platform::ValidDrive(drive)) {
+        FDrive = drive.substr(0, 2);
+        if (IsSegment(GetSegmentFileName(segment), segment)) break;
+      }
+    }
+    SetFileNameRaw(GetSegmentFileName(segment));
+    return;
+  }
+  // The locate-segment loop: the operator names the file.
+  AnsiString name;
+  for (;;) {
+    AnsiString text = rtl::Format(ExtrMessages().LocateSegment(), {segment, FBaseName});
+    name = GetSegmentFileName(segment);
+    if (OnLocateSegment)
+      OnLocateSegment(this, segment, name);
+    else if (!LocateFile(text, name))
+      rtl::Abort();
+    if (IsSegment(name, segment)) break;
+    ShowMessageBox(rtl::Format(ExtrMessages().WrongSegment(), {segment, FBaseName}), mtWarning, mbOK);
+  }
+  TakeLocatedName(name, segment);
 }
 
-void TCustomExtractor::FindLastSegment() {
-  RaiseArchiver(rtl::Format(ExtrMessages().LocateLastSegment(), {FBaseName}));
+void TCustomExtractor::FindLastSegment(int firstMissing) {
+  if (OnRemovableDrive()) {
+    // The insert-last-disk loop: any segment file of this archive on the disk
+    // that is the final one.
+    const AnsiString text = rtl::Format(ExtrMessages().InsertLastSegment(), {FDrive});
+    AnsiString drive = FDrive;
+    for (;;) {
+      AnsiString remembered = drive;
+      if (OnInsertLastDisk)
+        OnInsertLastDisk(this, drive);
+      else if (!InputText(FMessages->SystemMessage(), text, drive))
+        rtl::Abort();
+      drive = FixDriveReply(drive, remembered);
+      if (!platform::ValidDrive(drive)) continue;
+      AnsiString folder = drive.substr(0, 2) + FFolder;
+      AnsiString found = FindFinalSegment(folder + FBaseName + "*.mmm", folder);
+      if (!found.empty()) {
+        FDrive = drive.substr(0, 2);
+        SetFileNameRaw(found);
+        return;
+      }
+    }
+  }
+  // The locate-last-segment loop.
+  AnsiString name;
+  for (;;) {
+    AnsiString text = rtl::Format(ExtrMessages().LocateLastSegment(), {FBaseName});
+    name = GetSegmentFileName(firstMissing);
+    if (OnLocateLastSegment)
+      OnLocateLastSegment(this, name);
+    else if (!LocateFile(text, name))
+      rtl::Abort();
+    if (IsFinalSegment(name)) break;
+    ShowMessageBox(ExtrMessages().WrongLastSegment(), mtWarning, mbOK);
+  }
+  TakeLocatedName(name, firstMissing);
+}
+
+AnsiString TCustomExtractor::FindFinalSegment(const AnsiString& pattern, const AnsiString& folder) {
+  platform::WIN32_FIND_DATAA data;
+  platform::HANDLE h = platform::Api().FindFirstFileA(pattern, data);
+  if (h == platform::INVALID_HANDLE_VALUE) return {};
+  AnsiString found;
+  do {
+    if (data.dwFileAttributes & platform::FILE_ATTRIBUTE_DIRECTORY) continue;
+    AnsiString candidate = folder + data.cFileName;
+    if (IsFinalSegment(candidate)) {
+      found = candidate;
+      break;
+    }
+  } while (platform::Api().FindNextFileA(h, data));
+  platform::Api().FindClose(h);
+  return found;
 }
 
 // ---- the entry walk --------------------------------------------------------------------
@@ -379,7 +470,8 @@ void TCustomExtractor::TestFiles() {
       } catch (const rtl::EAbort&) {
         throw;
       } catch (const rtl::Exception& e) {
-        if (!ErrorPolicy(e, FCurrentEntry)) throw;
+        // A failed change of segment leaves no segment to go on in.
+        if (!FStream || !ErrorPolicy(e, FCurrentEntry)) throw;
         FProcessed = noted;
         SkipEntry(FRecordOffset);
       }
@@ -535,7 +627,7 @@ void TCustomExtractor::ExtractEntry(const AnsiString& target, bool refuse) {
   } catch (const rtl::EAbort&) {
     throw;
   } catch (const rtl::Exception& e) {
-    if (!ErrorPolicy(e, FCurrentEntry)) throw;
+    if (!FStream || !ErrorPolicy(e, FCurrentEntry)) throw;  // no segment left to go on in
     FProcessed = noted;
     SkipEntry(FRecordOffset);
   }

@@ -18,6 +18,12 @@ using TFileExtractedEvent =
     std::function<void(TArchiverRoot* Sender, const TFileEntry& FileEntry, const AnsiString& DestPath)>;
 using TUncompressBlockEvent = std::function<bool(TArchiverRoot* Sender, void* DestBlock, int32_t& DestSize,
                                                  const void* SrcBlock, int32_t SrcSize)>;
+// Segment n is missing: Drive (in and out) is where to look for it.
+using TInsertDiskEvent = std::function<void(TArchiverRoot* Sender, int Segment, AnsiString& Drive)>;
+// Segment n is missing: FileName (in and out) is where to look for it.
+using TLocateSegmentEvent = std::function<void(TArchiverRoot* Sender, int Segment, AnsiString& FileName)>;
+using TInsertLastDiskEvent = std::function<void(TArchiverRoot* Sender, AnsiString& Drive)>;
+using TLocateLastSegmentEvent = std::function<void(TArchiverRoot* Sender, AnsiString& Path)>;
 using TDecryptBlockEvent = std::function<void(TArchiverRoot* Sender, void* DestBlock, const void* SrcBlock,
                                               int32_t& DestSize, int32_t SrcSize)>;
 
@@ -51,6 +57,10 @@ class TCustomExtractor : public TArchiverRoot {
   TUncompressBlockEvent OnUncompressBlock;
   TDecryptBlockEvent OnDecryptBlock;
   TNotifyEvent OnSegmentChanged;
+  TInsertDiskEvent OnInsertDisk;
+  TLocateSegmentEvent OnLocateSegment;
+  TInsertLastDiskEvent OnInsertLastDisk;
+  TLocateLastSegmentEvent OnLocateLastSegment;
 
  protected:
   TCustomExtractor(rtl::TComponent* owner, std::unique_ptr<TMessages> messages);
@@ -74,13 +84,29 @@ class TCustomExtractor : public TArchiverRoot {
   // is read or passed over.
   virtual void MoveToSegment(int segment);
   virtual void MoveToLastSegment();
-  // Called when segment n is not where its name says: asks for it and leaves
-  // its name in FileName, or raises. Here: raises LocateSegment.
-  virtual void FindSegment(int segment);
-  virtual void FindLastSegment();
+  // Segment n is not where its name says: asks for its disk (a removable
+  // drive) or its file until it is found, and leaves its name in FileName.
+  // Cancel raises the silent abort.
+  void FindSegment(int segment);
+  // The same for the last segment; `firstMissing` is the first number whose
+  // file was not a segment of this archive.
+  void FindLastSegment(int firstMissing);
   // The candidate file holds a segment of this archive (signature and
   // RandomID); its header is returned.
   bool ProbeSegment(const AnsiString& fileName, TArchiveHeader& header);
+  // The first file matching `pattern` (in `folder`) that is this archive's final segment; "" when none.
+  AnsiString FindFinalSegment(const AnsiString& pattern, const AnsiString& folder);
+  // The file is segment n of this archive / its final segment.
+  bool IsSegment(const AnsiString& fileName, int segment);
+  bool IsFinalSegment(const AnsiString& fileName);
+  // The archive's file lies on a removable drive.
+  bool OnRemovableDrive() const;
+  // A drive typed in reply: one without "X:" at its start stands for `remembered`.
+  static AnsiString FixDriveReply(const AnsiString& reply, const AnsiString& remembered);
+  // Takes a located file name as FileName, its parts recomputed. A segment
+  // after the first always ends in ".mmm", so it cannot tell the first
+  // segment's extension: that one is kept.
+  void TakeLocatedName(const AnsiString& fileName, int segment);
 
   // The walk of the entry chain from the first record of the current
   // segment (its header read); `visit` handles each record just read into

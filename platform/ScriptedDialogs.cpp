@@ -26,6 +26,11 @@ TScriptedDialogs::~TScriptedDialogs() {
   if (&Dialogs() == this) SetDialogs(FPrevious);
 }
 
+void TScriptedDialogs::AndDo(std::function<void()> action) {
+  if (FAnswers.empty()) throw std::logic_error("scripted dialogs: AndDo without an answer before it");
+  FAnswers.back().Action = std::move(action);
+}
+
 void TScriptedDialogs::Push(TDialogKind kind, int id, bool ok, TDialogAnswer answer, const AnsiString& value) {
   TAnswer entry;
   entry.Kind = kind;
@@ -60,6 +65,7 @@ bool TScriptedDialogs::Next(TDialogKind kind, TAnswer& answer) {
                            " but the next answer is for " + DialogKindName(FAnswers.front().Kind));
   answer = std::move(FAnswers.front());
   FAnswers.pop_front();
+  if (answer.Action) answer.Action();
   return true;
 }
 

@@ -12,6 +12,7 @@
 //   EXPECT_EQ(dialogs.Asked()[0].Text, "...");
 
 #include <deque>
+#include <functional>
 #include <vector>
 
 #include "platform/Dialogs.h"
@@ -49,6 +50,9 @@ class TScriptedDialogs : public TDialogs {
   void AnswerContinue(TDialogAnswer answer);
   void AnswerSelectFolder(bool ok, const AnsiString& folder = "");
   void AnswerOpenFile(bool ok, const AnsiString& fileName = "");
+  // Runs `action` when the answer pushed last is given (before the dialog
+  // returns): the operator changing a disk before pressing OK.
+  void AndDo(std::function<void()> action);
 
   const std::vector<TAskedDialog>& Asked() const { return FAsked; }
   size_t AnswersLeft() const { return FAnswers.size(); }
@@ -69,6 +73,7 @@ class TScriptedDialogs : public TDialogs {
     bool Ok = false;
     TDialogAnswer Answer = daYes;
     AnsiString Value;
+    std::function<void()> Action;
   };
   void Push(TDialogKind kind, int id, bool ok, TDialogAnswer answer, const AnsiString& value);
   // The next answer when it is of this kind; false when none is left.

@@ -28,6 +28,7 @@ TEST_F(ArqTest, RoundTripsWithEachOption) {
       "--key-file key",
       "--solid",
       "--solid --key-file key --comment 'solid and secret'",
+      "--block-size 2048 --segment-size 6144",
   };
   for (const char* options : variants) {
     SCOPED_TRACE(options);
@@ -45,6 +46,30 @@ TEST_F(ArqTest, RoundTripsWithEachOption) {
     EXPECT_EQ(x.Exit, 0) << x.Output;
     EXPECT_EQ(Tree(Dir() / "out" / "sample"), Tree(Dir() / "sample"));
   }
+}
+
+TEST_F(ArqTest, SegmentedArchives) {
+  MakeSampleTree("sample");
+  ASSERT_EQ(Arq("c a.arq sample --block-size 2048 --segment-size 6144").Exit, 0);
+  EXPECT_TRUE(fs::exists(Dir() / "a-002.mmm"));
+  EXPECT_LE(fs::file_size(Dir() / "a-002.mmm"), 6144u);
+  // Appending goes on in the last segment.
+  WriteHostFile(Dir() / "later.txt", "added later\n");
+  ASSERT_EQ(Arq("c a.arq later.txt --block-size 2048 --segment-size 6144").Exit, 0);
+  TRun x = Arq("x a.arq -d out");
+  EXPECT_EQ(x.Exit, 0) << x.Output;
+  EXPECT_EQ(Tree(Dir() / "out" / "sample"), Tree(Dir() / "sample"));
+  EXPECT_EQ(ReadHostFile(Dir() / "out" / "later.txt"), "added later\n");
+
+  // Without a terminal a missing segment cannot be asked for: a clear error.
+  fs::rename(Dir() / "a-002.mmm", Dir() / "elsewhere.mmm");
+  TRun missing = Arq("t a.arq");
+  EXPECT_EQ(missing.Exit, 2);
+  EXPECT_NE(missing.Output.find("segment 2 of the archive is missing"), std::string::npos) << missing.Output;
+
+  TRun small = Arq("c b.arq sample --segment-size 1000");
+  EXPECT_EQ(small.Exit, 2);
+  EXPECT_NE(small.Output.find("too small"), std::string::npos) << small.Output;
 }
 
 TEST_F(ArqTest, ListShowsTheHeaderAndTheEntries) {

@@ -37,7 +37,9 @@ class TMachineTest : public ::testing::Test {
     FFolder = pattern;
     platform::sim::TMachineOptions options;
     options.FloppyDrive = false;
+    ConfigureMachine(options);
     platform::sim::CreateMachine(FFolder, options);
+    PrepareMachine(FFolder);
     FMachine = std::make_unique<platform::sim::TSimMachine>(FFolder);
     platform::SetApi(FMachine.get());
     rtl::SetClock(&Clock);
@@ -52,6 +54,11 @@ class TMachineTest : public ::testing::Test {
     std::error_code ignored;
     std::filesystem::remove_all(FFolder, ignored);
   }
+
+  // Hooks for fixtures that need another machine: its options, and its
+  // folder once made (to add disks and drives) before it is opened.
+  virtual void ConfigureMachine(platform::sim::TMachineOptions&) {}
+  virtual void PrepareMachine(const std::string&) {}
 
   platform::TScriptedDialogs& Dialogs() { return *FDialogs; }
   platform::sim::TSimMachine& Machine() { return *FMachine; }

@@ -1,7 +1,7 @@
 // Interoperation with the independent implementation of the format
 // (tools/pyarq): its archives extract with arq, and arq's extract with it,
-// plain, at every level, enciphered, solid, with folders, empty files and a
-// comment.
+// plain, at every level, enciphered, solid, segmented, with folders, empty
+// files and a comment.
 
 #include <string>
 
@@ -46,6 +46,7 @@ TEST_F(InteropTest, PyarqArchivesExtractWithArq) {
       {"-k 'the key text' --encrypt-files", "--key-file key"},
       {"--solid", ""},
       {"--solid -k 'the key text'", "--key-file key"},
+      {"-b 2048 -s 6144", ""},
   };
   WriteHostFile(Dir() / "key", "the key text\n");
   for (const auto& row : rows) {
@@ -74,6 +75,7 @@ TEST_F(InteropTest, ArqArchivesExtractWithPyarq) {
       {"--key-file key", "-k 'the key text'"},
       {"--solid", ""},
       {"--solid --key-file key", "-k 'the key text'"},
+      {"--block-size 2048 --segment-size 6144", ""},
   };
   WriteHostFile(Dir() / "key", "the key text\n");
   for (const auto& row : rows) {

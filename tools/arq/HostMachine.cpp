@@ -2,6 +2,7 @@
 
 #include "tools/arq/HostMachine.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <filesystem>
@@ -65,6 +66,14 @@ rtl::AnsiString WinPathFromArgument(const std::string& argument) {
   for (char c : host) windows += c == '/' ? '\\' : c;
   if (windows == "Z:") windows += '\\';
   return AnsiFromArgument(windows);
+}
+
+std::string HostPathFromWin(const rtl::AnsiString& path) {
+  std::string text = rtl::Utf8FromAnsi(path);
+  if (text.size() < 3 || (text[0] != 'Z' && text[0] != 'z') || text[1] != ':' || text[2] != '\\') return text;
+  text.erase(0, 2);
+  std::replace(text.begin(), text.end(), '\\', '/');
+  return text;
 }
 
 }  // namespace arq

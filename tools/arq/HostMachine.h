@@ -34,6 +34,9 @@ class THostMachine {
 // anything else is a host path, made absolute and put on Z:. EUsage for a
 // name that Windows-1252 cannot write.
 rtl::AnsiString WinPathFromArgument(const std::string& argument);
+// A Windows path as the user would type it: a path on Z: as the host path
+// (UTF-8), anything else as it is.
+std::string HostPathFromWin(const rtl::AnsiString& path);
 // UTF-8 text as Windows-1252; EUsage when a character has no byte there.
 rtl::AnsiString AnsiFromArgument(const std::string& text);
 

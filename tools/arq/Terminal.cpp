@@ -2,6 +2,8 @@
 
 #include "tools/arq/Terminal.h"
 
+#include "tools/arq/HostMachine.h"
+
 #include <fcntl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -141,8 +143,23 @@ TDialogAnswer TTerminalDialogs::QueryContinue(const platform::TContinueQuery& qu
   }
 }
 
-bool TTerminalDialogs::SelectFolder(const AnsiString&, AnsiString&) { return false; }
-bool TTerminalDialogs::OpenFile(const AnsiString&, AnsiString&) { return false; }
+// A path asked for on the terminal: the one shown is taken when the answer
+// is empty; an answer is a host path or a Windows path, as on the command line.
+bool TTerminalDialogs::AskPath(const AnsiString& title, AnsiString& path) {
+  std::string line;
+  if (!ReadLine(Utf8(title) + "\n[" + HostPathFromWin(path) + "] ", line, true)) return false;
+  if (line.empty()) return true;
+  try {
+    path = WinPathFromArgument(line);
+  } catch (const rtl::Exception& e) {
+    std::fprintf(stderr, "arq: %s\n", Utf8(e.Message()).c_str());
+    return false;
+  }
+  return true;
+}
+
+bool TTerminalDialogs::SelectFolder(const AnsiString& caption, AnsiString& folder) { return AskPath(caption, folder); }
+bool TTerminalDialogs::OpenFile(const AnsiString& title, AnsiString& fileName) { return AskPath(title, fileName); }
 
 // ---- progress bar --------------------------------------------------------------------
 

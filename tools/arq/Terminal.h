@@ -28,8 +28,11 @@ class TTerminalDialogs : public platform::TDialogs {
   platform::TDialogAnswer QueryContinue(const platform::TContinueQuery& query) override;
   bool SelectFolder(const rtl::AnsiString& caption, rtl::AnsiString& folder) override;
   bool OpenFile(const rtl::AnsiString& title, rtl::AnsiString& fileName) override;
+  // Questions reach someone (a terminal is there).
+  bool Interactive() const { return FTty >= 0; }
 
  private:
+  bool AskPath(const rtl::AnsiString& title, rtl::AnsiString& path);
   // One line from the terminal; false without a terminal or at its end.
   bool ReadLine(const std::string& prompt, std::string& line, bool echo);
   // The first letter of an answer among `letters`, asked until one fits.

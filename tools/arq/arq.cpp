@@ -57,6 +57,9 @@ const char kUsage[] =
     "                      or relative (default: relative to --base)\n"
     "  --base DIR          starting folder of relative names (default: current folder)\n"
     "  --comment TEXT      the archive comment (a new, empty archive only)\n"
+    "  --segment-size N    split the archive into segment files of at most N bytes\n"
+    "                      (ARCHIVE, then NAME-002.mmm, NAME-003.mmm ... beside it;\n"
+    "                      at least three blocks)\n"
     "\n"
     "Options of x:\n"
     "  -d DIR              extract into DIR\n"
@@ -70,6 +73,9 @@ const char kUsage[] =
     "  --verbose           report each file (and, for l, the header)\n"
     "  --help              this text\n"
     "\n"
+    "A segmented archive is read from the segment files beside ARCHIVE; a segment\n"
+    "that is missing there is asked for on the terminal.\n"
+    "\n"
     "Paths are host paths (or Windows paths such as C:\\DATA of the machine named by\n"
     "VQM_MACHINE). Names stored with a drive or a network path are extracted below\n"
     "the target folder.\n"
@@ -82,6 +88,7 @@ struct TCommandLine {
   std::string Archive;
   std::vector<std::string> Paths;
   int32_t BlockSize = archiver::DefaultBlockSize;
+  int32_t SegmentSize = 0;
   archiver::TCompressionLevel Level = archiver::clNormal;
   bool NoCompress = false;
   std::string KeyFile;
@@ -131,6 +138,9 @@ TCommandLine ParseCommandLine(int argc, char** argv) {
       cl.BlockSize = ParseInt(arg, next());
       if (cl.BlockSize < static_cast<int32_t>(archiver::MinBlockSize) || cl.BlockSize > kMaxBlockSize)
         throw EUsage("--block-size must lie between 1024 and 67108864");
+    } else if (arg == "--segment-size") {
+      cl.SegmentSize = ParseInt(arg, next());
+      if (cl.SegmentSize < 0) throw EUsage("--segment-size must not be negative");
     } else if (arg == "--level") {
       std::string level = next();
       if (level == "maximum") cl.Level = archiver::clMaximum;
@@ -259,7 +269,7 @@ std::string Number(long double value) {
 // One run of arq over one archive.
 class TArq {
  public:
-  explicit TArq(const TCommandLine& cl) : FCl(cl) {}
+  TArq(const TCommandLine& cl, const TTerminalDialogs& dialogs) : FCl(cl), FDialogs(dialogs) {}
 
   int Run() {
     FArchiveName = WinPathFromArgument(FCl.Archive);
@@ -306,6 +316,18 @@ class TArq {
     };
     FArchiver.OnEnterCryptKey = [this](TArchiverRoot*, AnsiString& key) { key = NewKey(); };
     FArchiver.OnRequestCryptKey = [this](TArchiverRoot*, AnsiString& key) { key = ExistingKey(); };
+    if (!FDialogs.Interactive()) {
+      // Nobody to ask for a segment that is not where it belongs: say which.
+      FArchiver.OnLocateSegment = [](TArchiverRoot*, int segment, AnsiString& name) {
+        throw rtl::Exception(rtl::Format("segment %d of the archive is missing: %s", {segment, name}));
+      };
+      FArchiver.OnLocateLastSegment = [](TArchiverRoot*, AnsiString& name) {
+        throw rtl::Exception(rtl::Format("the last segment of the archive is missing (%s)", {name}));
+      };
+      FArchiver.OnNeedNewFolder = [](TArchiverRoot*, int segment, AnsiString& path) {
+        throw rtl::Exception(rtl::Format("no room for segment %d in %s", {segment, path}));
+      };
+    }
   }
 
   // The key for a new enciphered archive: from the key file, or typed twice.
@@ -352,6 +374,7 @@ class TArq {
     FArchiver.SetOptions(options);
     FArchiver.SetBlockSize(FCl.BlockSize);
     FArchiver.SetCompressionLevel(FCl.Level);
+    FArchiver.SetMaxSegmentSize(FCl.SegmentSize);
     FArchiver.SetPathStorage(FCl.PathStorage);
     AnsiString base = FCl.Base.empty() ? WinPathFromArgument(".") : WinPathFromArgument(FCl.Base);
     FArchiver.SetStartingFolder(rtl::IncludeTrailingBackslash(base));
@@ -507,6 +530,7 @@ class TArq {
   }
 
   const TCommandLine& FCl;
+  const TTerminalDialogs& FDialogs;
   TArchiver FArchiver;
   TProgressBar FBar;
   AnsiString FArchiveName;
@@ -534,7 +558,7 @@ int main(int argc, char** argv) {
   try {
     arq::THostMachine machine;
     arq::TTerminalDialogs dialogs;
-    return arq::TArq(cl).Run();
+    return arq::TArq(cl, dialogs).Run();
   } catch (const rtl::EAbort&) {
     std::fprintf(stderr, "arq: cancelled\n");
   } catch (const rtl::Exception& e) {

@@ -1,0 +1,399 @@
+// Segmented archives: names, spanning by size, disks and places, the reader's
+// prompts for segments that are not where their names say, single segments.
+
+#include <vector>
+
+#include "tests/archiver/component_fixture.h"
+
+using namespace archiver_test;
+using archiver::TArchiveHeader;
+using archiver::TFileEntry;
+
+namespace {
+
+// Exposes the segment names.
+class TNamedArchiver : public TArchiver {
+ public:
+  using TArchiver::GetSegmentFileName;
+};
+
+struct TSegmentFile {
+  TArchiveHeader Header;
+  std::vector<TFileEntry> Records;  // the entry chain up to EndOffset
+  int64_t Size = 0;
+};
+
+// Reads a segment file as it lies on the disk.
+TSegmentFile ReadSegment(const AnsiString& path) {
+  TSegmentFile segment;
+  platform::TFileStream f(path, platform::fmOpenRead | platform::fmShareDenyNone);
+  segment.Size = f.Size();
+  archiver::ReadHeaderFields(f, segment.Header);
+  f.Seek(segment.Header.HeaderSize(), rtl::soBeginning);
+  while (f.Position() < segment.Header.EndOffset) {
+    TFileEntry e;
+    archiver::ReadEntryFields(f, e);
+    f.Seek(e.SegmentCompressedSize, rtl::soCurrent);
+    segment.Records.push_back(e);
+  }
+  return segment;
+}
+
+class SegmentTest : public TMachineTest {
+ protected:
+  // Small blocks and the smallest segments they allow, so a few kilobytes span.
+  // (Blocks of 2048 bytes: a block of noise still fits the compressor's room.)
+  static void Small(TArchiver& a) {
+    a.SetBlockSize(2048);
+    a.SetMaxSegmentSize(6144);
+  }
+
+  // English texts from the archive component.
+  void ConfigureMachine(platform::sim::TMachineOptions& options) override { options.LanguageId = 0x0409; }
+
+  // Extracts the whole archive into C:\out; the number of segment changes.
+  int ExtractAll(const AnsiString& archive, archiver::TOptions extra = {}) {
+    TArchiver a;
+    a.SetErrorAction(archiver::eaAbort);
+    a.SetFileName(archive);
+    a.SetExtractPath("C:\\out");
+    a.SetRestoreAction(archiver::raOverwrite);
+    a.SetOptions(a.Options() + extra);
+    int changes = 0;
+    a.OnSegmentChanged = [&](archiver::TArchiverRoot*) { ++changes; };
+    a.Open();
+    a.ExtractFiles();
+    a.Close();
+    return changes;
+  }
+};
+
+TEST_F(SegmentTest, SegmentFileNames) {
+  struct {
+    const char* fileName;
+    int segment;
+    const char* expected;
+  } rows[] = {
+      {"C:\\Arq\\dados.bak", 1, "C:\\Arq\\dados.bak"},
+      {"C:\\Arq\\dados.bak", 2, "C:\\Arq\\dados-002.mmm"},
+      {"C:\\Arq\\dados-002.mmm", 2, "C:\\Arq\\dados-002.mmm"},
+      {"C:\\Arq\\dados-002.mmm", 1, "C:\\Arq\\dados.mmm"},
+      {"D:\\backup-2003.bak", 1, "D:\\backup.bak"},
+      {"D:\\x-.bak", 15, "D:\\x-015.mmm"},
+      {"D:\\x.bak", 1000, "D:\\x-1000.mmm"},
+      {"\\\\server\\share\\pasta\\prog.bak", 3, "\\\\server\\share\\pasta\\prog-003.mmm"},
+  };
+  for (const auto& row : rows) {
+    TNamedArchiver a;
+    a.SetFileName(row.fileName);
+    EXPECT_EQ(a.GetSegmentFileName(row.segment), row.expected) << row.fileName << " " << row.segment;
+  }
+}
+
+TEST_F(SegmentTest, MaxSegmentSizeTakesThreeBlocksAtLeast) {
+  TArchiver a;
+  a.SetBlockSize(65536);
+  a.SetMaxSegmentSize(196608);
+  EXPECT_EQ(a.MaxSegmentSize(), 196608);
+  EXPECT_THROW(a.SetMaxSegmentSize(196607), archiver::EArchiver);
+  EXPECT_EQ(a.MaxSegmentSize(), 196608);
+  a.SetMaxSegmentSize(0);
+  EXPECT_EQ(a.MaxSegmentSize(), 0);
+}
+
+TEST_F(SegmentTest, OneFileSpansThreeSegments) {
+  const std::string data = Noise(12000);
+  MakeFile("C:\\src\\big.bin", data);
+  MakeArchive("C:\\Arq\\dados.bak", {"C:\\src\\big.bin"}, Small);
+
+  const AnsiString names[] = {"C:\\Arq\\dados.bak", "C:\\Arq\\dados-002.mmm", "C:\\Arq\\dados-003.mmm"};
+  EXPECT_FALSE(platform::FileExists("C:\\Arq\\dados-004.mmm"));
+  int64_t start = 0;
+  std::vector<TSegmentFile> segments;
+  for (int n = 0; n < 3; ++n) {
+    SCOPED_TRACE(n + 1);
+    TSegmentFile s = ReadSegment(names[n]);
+    EXPECT_LE(s.Size, 6144);
+    EXPECT_EQ(s.Header.Segment, n + 1);
+    EXPECT_EQ(s.Header.Has(archiver::afFinalSegment), n == 2);
+    ASSERT_EQ(s.Records.size(), 1u);
+    const TFileEntry& e = s.Records[0];
+    EXPECT_EQ(e.Name, "big.bin");
+    EXPECT_EQ(e.Size, 12000);
+    EXPECT_EQ(e.Segment, 1);
+    EXPECT_EQ(e.Has(archiver::ffFinalPart), n == 2);
+    EXPECT_EQ(e.StartOffset, start);
+    EXPECT_EQ(e.Offset, s.Header.HeaderSize());  // continuations come right after the header
+    EXPECT_EQ(s.Header.SegmentInfo.Size, e.SegmentSize);
+    EXPECT_EQ(s.Header.SegmentInfo.CompressedSize, e.SegmentCompressedSize);
+    // The file running on into the next segment counts in each one.
+    EXPECT_EQ(s.Header.SegmentInfo.FileCount, 1u);
+    start += e.SegmentSize;
+    segments.push_back(s);
+  }
+  EXPECT_EQ(start, 12000);
+  EXPECT_EQ(segments[0].Header.RandomID, segments[2].Header.RandomID);
+  // Close brought the first segment's totals up to date; the middle one keeps those of its time.
+  EXPECT_EQ(segments[0].Header.ArchiveInfo.FileCount, 1u);
+  EXPECT_EQ(segments[0].Header.ArchiveInfo.Size, 12000);
+  EXPECT_EQ(segments[0].Header.ArchiveInfo.CompressedSize, segments[2].Header.ArchiveInfo.CompressedSize);
+  EXPECT_EQ(segments[1].Header.ArchiveInfo.FileCount, 0u);
+
+  EXPECT_EQ(ExtractAll("C:\\Arq\\dados.bak"), 2);
+  EXPECT_EQ(ReadFile("C:\\out\\big.bin"), data);
+}
+
+TEST_F(SegmentTest, SegmentsEndingWithAFolderOrHoldingNoRecord) {
+  // a.bin fills most of segment 1, the folder entry ends it, and b.bin's
+  // record is left past its end: b.bin begins in segment 2.
+  MakeFile("C:\\src\\a.bin", Noise(5000, 1));
+  platform::ForceDirectories("C:\\src\\sub");
+  MakeFile("C:\\src\\b.bin", Noise(6000, 2));
+  MakeArchive("C:\\Arq\\f.bak", {"C:\\src\\a.bin", "C:\\src\\sub\\.", "C:\\src\\b.bin"}, [](TArchiver& a) {
+    Small(a);
+    a.SetStartingFolder("C:\\src\\");
+  });
+  TSegmentFile first = ReadSegment("C:\\Arq\\f.bak");
+  ASSERT_EQ(first.Records.size(), 2u);
+  EXPECT_TRUE(first.Records[1].Has(archiver::ffFolder));
+  TSegmentFile second = ReadSegment("C:\\Arq\\f-002.mmm");
+  ASSERT_FALSE(second.Records.empty());
+  EXPECT_EQ(second.Records[0].Name, "b.bin");
+  EXPECT_EQ(second.Records[0].StartOffset, 0u);
+
+  // A comment that leaves room for a record but not for its first block:
+  // segment 1 holds no record at all.
+  MakeFile("C:\\src\\c.bin", Noise(2000, 3));
+  MakeArchive("C:\\Arq\\g.bak", {}, [](TArchiver& a) { Small(a); });
+  {
+    TArchiver a;
+    a.SetFileName("C:\\Arq\\g.bak");
+    Small(a);
+    a.Open();
+    a.SetComment(AnsiString(4000, 'c'));
+    a.AddFile("C:\\src\\c.bin");
+    a.Close();
+  }
+  TSegmentFile empty = ReadSegment("C:\\Arq\\g.bak");
+  EXPECT_TRUE(empty.Records.empty());
+  EXPECT_EQ(empty.Header.EndOffset, empty.Header.HeaderSize());
+
+  ExtractAll("C:\\Arq\\f.bak");
+  EXPECT_EQ(ReadFile("C:\\out\\a.bin"), Noise(5000, 1));
+  EXPECT_TRUE(platform::DirectoryExists("C:\\out\\sub"));
+  EXPECT_EQ(ReadFile("C:\\out\\b.bin"), Noise(6000, 2));
+  ExtractAll("C:\\Arq\\g.bak");
+  EXPECT_EQ(ReadFile("C:\\out\\c.bin"), Noise(2000, 3));
+}
+
+TEST_F(SegmentTest, AContinuationOfAnotherFileIsTheWrongNextSegment) {
+  // The fixed clock gives both archives the same RandomID: only the
+  // continuation record tells the segments apart.
+  MakeFile("C:\\src\\one.bin", Noise(10000, 1));
+  MakeFile("C:\\src\\two.bin", Noise(10000, 2));
+  MakeArchive("C:\\A\\x.bak", {"C:\\src\\one.bin"}, Small);
+  MakeArchive("C:\\B\\x.bak", {"C:\\src\\two.bin"}, Small);
+  WriteBytes("C:\\A\\x-002.mmm", ReadFile("C:\\B\\x-002.mmm"));
+  try {
+    ExtractAll("C:\\A\\x.bak");
+    FAIL() << "no error";
+  } catch (const archiver::EArchiver& e) {
+    EXPECT_EQ(e.Message(), "This segment is not the next in the sequence");
+  }
+}
+
+TEST_F(SegmentTest, AMissingSegmentIsLocated) {
+  const std::string data = Noise(12000);
+  MakeFile("C:\\src\\big.bin", data);
+  MakeArchive("C:\\Arq\\dados.bak", {"C:\\src\\big.bin"}, Small);
+  platform::ForceDirectories("C:\\elsewhere");
+  ASSERT_TRUE(platform::RenameFile("C:\\Arq\\dados-002.mmm", "C:\\elsewhere\\dados-002.mmm"));
+
+  Dialogs().AnswerOpenFile(true, "C:\\Arq\\dados-003.mmm");  // another segment: refused
+  Dialogs().AnswerMessageBox(platform::IDOK);
+  Dialogs().AnswerOpenFile(true, "C:\\elsewhere\\dados-002.mmm");
+  // Segment 3 is looked for beside the located one, where it is not.
+  Dialogs().AnswerOpenFile(true, "C:\\Arq\\dados-003.mmm");
+  EXPECT_EQ(ExtractAll("C:\\Arq\\dados.bak"), 2);
+  EXPECT_EQ(ReadFile("C:\\out\\big.bin"), data);
+
+  const auto& asked = Dialogs().Asked();
+  ASSERT_EQ(asked.size(), 4u);
+  EXPECT_EQ(asked[0].Kind, platform::dkOpenFile);
+  EXPECT_EQ(asked[0].Caption, "Locate segment #2 of Archive dados");
+  EXPECT_EQ(asked[0].Value, "C:\\Arq\\dados-002.mmm");
+  EXPECT_EQ(asked[1].Text, "This was not the segment #2 of Archive dados !");
+  EXPECT_EQ(asked[3].Caption, "Locate segment #3 of Archive dados");
+  EXPECT_EQ(asked[3].Value, "C:\\elsewhere\\dados-003.mmm");
+}
+
+TEST_F(SegmentTest, CancelInAPromptEndsWithTheSilentAbort) {
+  MakeFile("C:\\src\\big.bin", Noise(12000));
+  MakeArchive("C:\\Arq\\dados.bak", {"C:\\src\\big.bin"}, Small);
+  platform::DeleteFile("C:\\Arq\\dados-002.mmm");
+  Dialogs().AnswerOpenFile(false);
+  EXPECT_THROW(ExtractAll("C:\\Arq\\dados.bak"), rtl::EAbort);
+}
+
+TEST_F(SegmentTest, SingleSegmentsLeavePartialFiles) {
+  const std::string data = Noise(12000);
+  MakeFile("C:\\src\\big.bin", data);
+  MakeArchive("C:\\Arq\\dados.bak", {"C:\\src\\big.bin"}, Small);
+  const char* names[] = {"C:\\Arq\\dados.bak", "C:\\Arq\\dados-002.mmm", "C:\\Arq\\dados-003.mmm"};
+  size_t done = 0;
+  for (const char* name : names) {
+    SCOPED_TRACE(name);
+    EXPECT_EQ(ExtractAll(name, {archiver::oOpenSingleSegment}), 0);
+    done += static_cast<size_t>(ReadSegment(name).Records[0].SegmentSize);
+    EXPECT_EQ(ReadFile("C:\\out\\big.bin"), data.substr(0, done));
+  }
+  EXPECT_EQ(done, data.size());
+}
+
+TEST_F(SegmentTest, NoSpanningKeepsOneFile) {
+  MakeFile("C:\\src\\big.bin", Noise(12000));
+  MakeArchive("C:\\Arq\\one.bak", {"C:\\src\\big.bin"}, [](TArchiver& a) {
+    Small(a);
+    a.SetOptions(a.Options() + archiver::TOptions{archiver::oNoSpanning});
+  });
+  EXPECT_FALSE(platform::FileExists("C:\\Arq\\one-002.mmm"));
+  EXPECT_GT(ReadSegment("C:\\Arq\\one.bak").Size, 12000);
+}
+
+// A fixed drive E: too small for the archive: the writer asks for a new place.
+class SegmentPlaceTest : public SegmentTest {
+ protected:
+  void PrepareMachine(const std::string& folder) override {
+    auto config = platform::sim::LoadMachineConfig(folder);
+    platform::sim::TDriveConfig e;
+    e.Letter = 'E';
+    e.Kind = platform::sim::dkFixed;
+    e.Volume.Folder = folder + "/drives/e";
+    e.Volume.Serial = 0x0E0E0E0E;
+    e.Volume.Size = 65536 + 8192;
+    e.Volume.ClusterSize = 512;
+    std::filesystem::create_directories(e.Volume.Folder);
+    config.Drives.push_back(e);
+    platform::sim::SaveMachineConfig(folder, config);
+  }
+};
+
+TEST_F(SegmentPlaceTest, AFullFixedDriveAsksForANewPlace) {
+  const std::string data = Noise(18000);
+  MakeFile("C:\\src\\big.bin", data);
+  platform::ForceDirectories("C:\\more");
+  Dialogs().AnswerMessageBox(platform::IDOK);           // select a new place
+  Dialogs().AnswerSelectFolder(true, "C:\\more");
+  Dialogs().AnswerOpenFile(true, "E:\\dados.bak");      // segment 1, for its totals at Close
+  MakeArchive("E:\\dados.bak", {"C:\\src\\big.bin"}, [](TArchiver& a) {
+    a.SetBlockSize(2048);
+    a.SetMinFreeSpace(4096);
+  });
+  const auto& asked = Dialogs().Asked();
+  ASSERT_EQ(asked.size(), 3u);
+  EXPECT_EQ(asked[0].Text, "Select a new place for storing the segment #2 of Archive dados");
+  EXPECT_EQ(asked[2].Caption, "Locate segment #1 of Archive dados");
+  EXPECT_TRUE(platform::FileExists("C:\\more\\dados-002.mmm"));
+  EXPECT_EQ(ReadSegment("E:\\dados.bak").Header.ArchiveInfo.Size, 18000);
+
+  Dialogs().Clear();
+  Dialogs().AnswerOpenFile(true, "C:\\more\\dados-002.mmm");
+  ExtractAll("E:\\dados.bak");
+  EXPECT_EQ(ReadFile("C:\\out\\big.bin"), data);
+}
+
+// A: is a floppy drive with three disks of little room.
+class SegmentDiskTest : public SegmentTest {
+ protected:
+  void ConfigureMachine(platform::sim::TMachineOptions& options) override {
+    SegmentTest::ConfigureMachine(options);
+    options.FloppyDrive = true;
+  }
+  void PrepareMachine(const std::string& folder) override {
+    for (int n = 1; n <= 3; ++n) {
+      platform::sim::TVolumeConfig v;
+      v.Label = rtl::Format("DISCO%d", {n});
+      v.Serial = 0x1000 + n;
+      v.Size = 65536 + 12000;
+      v.ClusterSize = 512;
+      platform::sim::AddDisk(folder, "disk" + std::to_string(n), v);
+    }
+  }
+  void Insert(const std::string& disk) { Machine().InsertDisk('A', disk); }
+
+  // Answers the next input with drive A: after putting `disk` in.
+  void AnswerWithDisk(const std::string& disk) {
+    Dialogs().AnswerInput(true, "A:");
+    Dialogs().AndDo([this, disk] { Insert(disk); });
+  }
+};
+
+TEST_F(SegmentDiskTest, DisksAreAskedForAndChecked) {
+  const std::string data = Noise(18000);
+  MakeFile("C:\\src\\big.bin", data);
+  Insert("disk1");
+  WriteBytes("A:\\old.txt", "old files");
+  AnswerWithDisk("disk1");
+  Dialogs().AnswerMessageBox(platform::IDYES);  // erase the first disk
+  AnswerWithDisk("disk1");                      // the full disk again: refused
+  AnswerWithDisk("disk2");
+  AnswerWithDisk("disk1");                      // segment 1 again, for its totals
+  MakeArchive("A:\\dados.bak", {"C:\\src\\big.bin"}, [](TArchiver& a) {
+    a.SetBlockSize(2048);
+    a.SetMinFreeSpace(1024);
+    a.SetOptions(a.Options() + archiver::TOptions{archiver::oEraseFirstDisk, archiver::oEraseNewDisk,
+                                                  archiver::oConfirmFileDeletion});
+  });
+  const auto& asked = Dialogs().Asked();
+  ASSERT_EQ(asked.size(), 5u);
+  EXPECT_EQ(asked[0].Text, "Insert new disk for segment #1 in drive A:");
+  EXPECT_EQ(asked[1].Text, "Drive A: contains files. Do you want to delete them ?");
+  EXPECT_EQ(asked[2].Text, "Insert new disk for segment #2 in drive A:");
+  EXPECT_EQ(asked[3].Text, "Insert new disk for segment #2 in drive A:");
+  EXPECT_EQ(asked[4].Text, "Insert disk for segment #1 in drive A:");
+  EXPECT_FALSE(platform::FileExists("A:\\old.txt"));
+  TSegmentFile first = ReadSegment("A:\\dados.bak");
+  EXPECT_FALSE(first.Header.Has(archiver::afFinalSegment));
+  EXPECT_EQ(first.Header.ArchiveInfo.Size, 18000);
+  Insert("disk2");
+  EXPECT_TRUE(ReadSegment("A:\\dados-002.mmm").Header.Has(archiver::afFinalSegment));
+
+  // Reading asks for the disks in turn; a wrong reply is asked again.
+  Insert("disk1");
+  Dialogs().Clear();
+  AnswerWithDisk("disk3");
+  AnswerWithDisk("disk2");
+  ExtractAll("A:\\dados.bak");
+  EXPECT_EQ(ReadFile("C:\\out\\big.bin"), data);
+  ASSERT_EQ(Dialogs().Asked().size(), 2u);
+  EXPECT_EQ(Dialogs().Asked()[0].Text, "Insert disk for segment #2 in drive A:");
+}
+
+TEST_F(SegmentDiskTest, TheLastSegmentIsFoundByItsName) {
+  // Segment 1 without the final totals: opening looks for the last segment,
+  // on whichever disk holds a final one of this archive.
+  MakeFile("C:\\src\\big.bin", Noise(18000));
+  Insert("disk1");
+  AnswerWithDisk("disk2");
+  MakeArchive("A:\\dados.bak", {"C:\\src\\big.bin"}, [](TArchiver& a) {
+    a.SetBlockSize(2048);
+    a.SetMinFreeSpace(1024);
+    a.SetOptions(a.Options() + archiver::TOptions{archiver::oDoNotUpdateFirstSegment});
+  });
+  Insert("disk2");
+  ASSERT_TRUE(platform::RenameFile("A:\\dados-002.mmm", "A:\\dados-007.mmm"));
+  Insert("disk1");
+  Dialogs().Clear();
+  AnswerWithDisk("disk2");
+  TArchiver a;
+  a.SetFileName("A:\\dados.bak");
+  a.Open();
+  EXPECT_EQ(a.Header().Segment, 2);
+  EXPECT_EQ(a.FileName(), "A:\\dados-007.mmm");
+  EXPECT_EQ(a.Header().ArchiveInfo.Size, 18000);
+  ASSERT_EQ(Dialogs().Asked().size(), 1u);
+  EXPECT_EQ(Dialogs().Asked()[0].Text, "Insert disk containing the last segment in drive A:");
+  a.Close();
+}
+
+}  // namespace
