@@ -80,6 +80,12 @@ TLanguage TArchiverRoot::Language() const { return FMessages->Language(); }
 void TArchiverRoot::SetLanguage(TLanguage value) { FMessages->SetLanguage(value); }
 void TArchiverRoot::SetMessages(const TMessages& value) { FMessages->Assign(value); }
 
+void TArchiverRoot::Loaded() {
+  if (Language() != lgAutomatic) return;
+  SetLanguage(lgEnglish);
+  SetLanguage(lgAutomatic);
+}
+
 // Drive, folder (without the drive, with trailing backslash), base name (without
 // a "-NNN" or lone "-" suffix) and extension.
 void TArchiverRoot::SplitFileName() {

@@ -104,6 +104,10 @@ class TArchiverRoot : public rtl::TComponent {
   void SetOptions(TOptions value) { FOptions = value; }
 
   // ---- public operations ----
+  // With lgAutomatic the texts of the automatic language replace any stored
+  // ones; otherwise the stored texts stay over those of their language.
+  void Loaded() override;
+
   void Open();
   void Close();
   void RequestAbort();

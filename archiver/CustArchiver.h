@@ -18,6 +18,8 @@ using TNeedNewDiskEvent = std::function<void(TArchiverRoot* Sender, int Segment,
 // The drive is full: Path (in and out) is the folder that takes segment n.
 using TNeedNewFolderEvent = std::function<void(TArchiverRoot* Sender, int Segment, AnsiString& Path)>;
 using TClearDiskEvent = std::function<void(TArchiverRoot* Sender, const AnsiString& Drive)>;
+using TDeleteFileEvent = std::function<void(TArchiverRoot* Sender, const TFileEntry& FileEntry, bool& Accept)>;
+using TDeleteFileByIndexEvent = std::function<void(TArchiverRoot* Sender, int Index, bool& Accept)>;
 using TWriteSFXCodeEvent = std::function<void(TArchiverRoot* Sender, rtl::TStream& Stream)>;
 
 class TCustomArchiver : public TCustomExtractor {
@@ -64,6 +66,9 @@ class TCustomArchiver : public TCustomExtractor {
   TNeedNewDiskEvent OnNeedNewDisk;
   TNeedNewFolderEvent OnNeedNewFolder;
   TClearDiskEvent OnClearDisk;
+  // Kept for forms that set them; nothing deletes entries from an archive.
+  TDeleteFileEvent OnDeleteFile;
+  TDeleteFileByIndexEvent OnDeleteFileByIndex;
 
  protected:
   TCustomArchiver(rtl::TComponent* owner, std::unique_ptr<TMessages> messages);

@@ -7,10 +7,7 @@
 
 namespace platform {
 
-class EDdeError : public rtl::Exception {
- public:
-  using Exception::Exception;
-};
+RTL_EXCEPTION(EDdeError, rtl::Exception);
 
 // Initialises the DDE management library as a standard application. Raises
 // EDdeError with the library's last error: "Erro ocorreu quando DDE ran sem

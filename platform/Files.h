@@ -58,10 +58,7 @@ AnsiString SysErrorMessage(DWORD code);
 
 // Picture files: the kind follows the extension, without regard to case.
 enum TPictureKind { pkBitmap, pkIcon, pkMetafile, pkJpeg };
-class EInvalidGraphic : public rtl::Exception {
- public:
-  using Exception::Exception;
-};
+RTL_EXCEPTION(EInvalidGraphic, rtl::Exception);
 // EInvalidGraphic "Arquivo de imagem com extenão desconhecida (.%s)" with the
 // lower-case extension for any other extension.
 TPictureKind PictureKindFromFileName(const AnsiString& fileName);

@@ -10,10 +10,7 @@
 
 namespace platform {
 
-class ERegistryException : public rtl::Exception {
- public:
-  using Exception::Exception;
-};
+RTL_EXCEPTION(ERegistryException, rtl::Exception);
 
 class TRegistry {
  public:

@@ -9,10 +9,7 @@
 
 namespace platform {
 
-class EShellLinkError : public rtl::Exception {
- public:
-  using Exception::Exception;
-};
+RTL_EXCEPTION(EShellLinkError, rtl::Exception);
 
 class TShellLink {
  public:

@@ -7,10 +7,7 @@
 
 namespace platform {
 
-class EMCIDeviceError : public rtl::Exception {
- public:
-  using Exception::Exception;
-};
+RTL_EXCEPTION(EMCIDeviceError, rtl::Exception);
 
 class TMediaPlayer {
  public:

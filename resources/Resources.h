@@ -11,10 +11,7 @@
 
 namespace resources {
 
-class EResNotFound : public rtl::Exception {
- public:
-  using Exception::Exception;
-};
+RTL_EXCEPTION(EResNotFound, rtl::Exception);
 
 // The progress strip's skin and shape: 595 x 35, black pieces on fuchsia.
 inline constexpr std::string_view kStripMask = "STRIPMASK";

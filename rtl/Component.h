@@ -31,6 +31,11 @@ class TComponent {
   // True while the destructor runs (events that must not fire then check it).
   bool Destroying() const { return FDestroying; }
 
+  // Called once all stored properties are set, as a form's loader does after
+  // reading them: a component that derives state from several of them
+  // settles it here.
+  virtual void Loaded() {}
+
   // Asks for Notification(this-going, opRemove) when `other` is destroyed.
   void FreeNotification(TComponent* other);
   void RemoveFreeNotification(TComponent* other);

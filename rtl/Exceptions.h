@@ -20,10 +20,14 @@ class Exception : public std::exception {
   AnsiString FMessage;
 };
 
-#define RTL_EXCEPTION(Name, Base)               \
-  class Name : public Base {                    \
-   public:                                      \
-    using Base::Base;                           \
+// The base is named through an alias so that a qualified name such as
+// rtl::Exception works as well.
+#define RTL_EXCEPTION(Name, Base) \
+  class Name : public Base {      \
+    using TBase = Base;           \
+                                  \
+   public:                        \
+    using TBase::TBase;           \
   }
 
 RTL_EXCEPTION(EAbort, Exception);

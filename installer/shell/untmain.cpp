@@ -191,6 +191,7 @@ void ConfiguraArchiver(archiver::TArchiver& a) {
   a.SetMaxSegmentSize(0);
   a.SetMinFreeSpace(1048576);
   a.SetPathStorage(archiver::psRelative);
+  a.Loaded();
 }
 
 void PosicionaJanela(ui::TCustomForm& form) {

@@ -36,10 +36,7 @@
 namespace platform::sim {
 
 // A machine folder or its settings cannot be used; the message names the file.
-class EMachineError : public rtl::Exception {
- public:
-  using Exception::Exception;
-};
+RTL_EXCEPTION(EMachineError, rtl::Exception);
 
 enum TWindowsFamily { wf9x, wfNT };
 enum TDriveKind { dkMissing, dkFixed, dkRemovable, dkCdRom, dkNetwork };

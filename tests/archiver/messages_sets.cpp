@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "archiver/Archiver.h"
 #include "archiver/Messages.h"
 #include "tests/platform/FakeApi.h"
 
@@ -118,6 +119,22 @@ TEST_F(MessagesTest, SettingTheSameLanguageKeepsChangedTexts) {
   m.SetBadSignature("changed");
   m.LoadLanguage(lgEnglish);
   EXPECT_EQ(m.BadSignature(), "Bad signature: file \"%s\" is not a valid archive");
+}
+
+TEST_F(MessagesTest, LoadingDropsStoredTextsOnlyForTheAutomaticLanguage) {
+  api.LangID = 0x0407;
+  TArchiver automatic;
+  automatic.SetLanguage(lgAutomatic);
+  automatic.Messages().SetBadSignature("stored");
+  automatic.Loaded();
+  EXPECT_EQ(automatic.Language(), lgAutomatic);
+  EXPECT_EQ(automatic.Messages().BadSignature(), "Falsche Signatur: Die Datei \"%s\" ist kein gültiges Archiv"_a);
+
+  TArchiver english;
+  english.SetLanguage(lgEnglish);
+  english.Messages().SetBadSignature("stored");
+  english.Loaded();
+  EXPECT_EQ(english.Messages().BadSignature(), "stored");
 }
 
 TEST_F(MessagesTest, AssignCopiesCommonKeysButNotTheLanguage) {

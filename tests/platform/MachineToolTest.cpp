@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "platform/sim/SimMachine.h"
 #include "tests/platform/MachineFixture.h"
 
 #ifdef VQM_MACHINE_TOOL
@@ -95,6 +96,22 @@ TEST_F(MachineTool, ProfileValuesPathsAndJournal) {
   windows.pop_back();
   EXPECT_TRUE(std::filesystem::is_directory(windows)) << windows;
   Tool({"journal"});
+}
+
+TEST_F(MachineTool, DisksGoInAndOutOfTheFloppyDrive) {
+  Tool({"disk", "add", "floppy1", "--label", "DISCO1", "--serial", "1234ABCD"});
+  Tool({"disk", "insert", "a:", "floppy1"});
+  EXPECT_EQ(platform::sim::TSimMachine(Dir()).CurrentDisk('A'), "floppy1");
+  Tool({"disk", "insert", "A:"});
+  EXPECT_EQ(platform::sim::TSimMachine(Dir()).CurrentDisk('A'), "");
+  int code = -1;
+  for (auto args : {std::initializer_list<std::string>{"disk", "insert", "1:", "floppy1"},
+                    {"disk", "add", "x", "--serial", "xyz"}, {"disk", "spin"}}) {
+    const std::string out = Tool(args, &code);
+    EXPECT_EQ(code, 2) << out;
+  }
+  Tool({"disk", "insert", "A:", "nodisk"}, &code);
+  EXPECT_EQ(code, 1);
 }
 
 TEST_F(MachineTool, ShortcutIsAValidLink) {

@@ -12,10 +12,7 @@
 namespace arq {
 
 // A path or text that cannot be used as given (it is a usage error).
-class EUsage : public rtl::Exception {
- public:
-  using rtl::Exception::Exception;
-};
+RTL_EXCEPTION(EUsage, rtl::Exception);
 
 class THostMachine {
  public:

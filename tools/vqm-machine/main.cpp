@@ -2,7 +2,9 @@
 // registry, reads its profile files, makes shortcuts and shows its journal.
 // It works through the same services the programs use.
 
+#include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -43,6 +45,11 @@ const char kUsageText[] =
     "  shortcut LINK TARGET [--workdir DIR] [--description TEXT]\n"
     "                       save a shell link\n"
     "  path WINPATH         the host path of a Windows path\n"
+    "  disk add NAME [--label L] [--serial HEX] [--size BYTES]\n"
+    "                       a new floppy disk for the removable drives\n"
+    "  disk insert DRIVE [NAME]\n"
+    "                       put the disk into drive DRIVE (A:), or take it out;\n"
+    "                       running programs of the machine see the change\n"
     "  journal              the machine's journal\n"
     "\n"
     "KEY is a full key name such as HKEY_CURRENT_USER\\Software\\X (HKCU, HKLM\n"
@@ -217,6 +224,49 @@ int Init(const std::vector<std::string>& args) {
   return kOk;
 }
 
+// disk add NAME [--label L] [--serial HEX] [--size BYTES] | disk insert DRIVE [NAME]
+int Disk(const std::vector<std::string>& args) {
+  if (args.size() >= 2 && args[0] == "add") {
+    const char* dir = std::getenv("VQM_MACHINE");
+    if (!dir) throw TUsageError{"VQM_MACHINE names no machine"};
+    sim::TVolumeConfig volume;
+    volume.Label = Arg(args[1].c_str());
+    volume.Size = 1457664;  // a 1.44 MB floppy
+    volume.ClusterSize = 512;
+    for (size_t i = 2; i < args.size(); i += 2) {
+      if (i + 1 >= args.size()) throw TUsageError{"missing value after " + args[i]};
+      const std::string& value = args[i + 1];
+      char* end = nullptr;
+      if (args[i] == "--label") {
+        volume.Label = Arg(value.c_str());
+      } else if (args[i] == "--serial") {
+        unsigned long serial = std::strtoul(value.c_str(), &end, 16);
+        if (value.empty() || *end || serial > 0xFFFFFFFFul) throw TUsageError{"--serial is up to 8 hex digits"};
+        volume.Serial = static_cast<platform::DWORD>(serial);
+      } else if (args[i] == "--size") {
+        long long size = std::strtoll(value.c_str(), &end, 10);
+        if (value.empty() || *end || size <= 0) throw TUsageError{"--size is a number of bytes"};
+        volume.Size = size;
+      } else {
+        throw TUsageError{"unknown option " + args[i]};
+      }
+    }
+    sim::AddDisk(dir, args[1], volume);
+    return kOk;
+  }
+  if ((args.size() == 2 || args.size() == 3) && args[0] == "insert") {
+    const std::string& drive = args[1];
+    if (drive.empty() || !std::isalpha(static_cast<unsigned char>(drive[0])) || drive.size() > 3 ||
+        (drive.size() > 1 && drive[1] != ':'))
+      throw TUsageError{"DRIVE is a letter such as A:"};
+    sim::TSimMachine& machine = sim::InstallFromEnvironment();
+    machine.InsertDisk(static_cast<char>(std::toupper(static_cast<unsigned char>(drive[0]))),
+                       args.size() == 3 ? args[2] : std::string());
+    return kOk;
+  }
+  throw TUsageError{"disk needs add NAME or insert DRIVE [NAME]"};
+}
+
 int Run(const std::vector<std::string>& utf8) {
   const std::string& command = utf8[0];
   if (command == "--help" || command == "-h" || command == "help") {
@@ -225,6 +275,7 @@ int Run(const std::vector<std::string>& utf8) {
   }
   std::vector<std::string> rest(utf8.begin() + 1, utf8.end());
   if (command == "init") return Init(rest);
+  if (command == "disk") return Disk(rest);
 
   std::vector<AnsiString> args;
   for (const auto& a : rest) args.push_back(Arg(a.c_str()));
