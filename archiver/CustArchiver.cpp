@@ -483,14 +483,9 @@ void TCustomArchiver::AskForNewDisk(int segment) {
       ask = true;
       platform::Api().MessageBeep(0);
     }
-    if (ask) {
-      AnsiString remembered = drive;
-      if (OnNeedNewDisk)
-        OnNeedNewDisk(this, segment, drive);
-      else if (!InputText(FMessages->SystemMessage(), text, drive))
-        rtl::Abort();
-      drive = FixDriveReply(drive, remembered);
-    }
+    if (ask)
+      AskForDrive(text, drive, OnNeedNewDisk ? [&](AnsiString& d) { OnNeedNewDisk(this, segment, d); }
+                                             : std::function<void(AnsiString&)>());
     platform::TVolumeInfo volume;
     if (drive.size() < 2 || !platform::VolumeInformation(rtl::IncludeTrailingBackslash(drive.substr(0, 2)), volume))
       continue;

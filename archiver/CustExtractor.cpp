@@ -233,8 +233,14 @@ bool TCustomExtractor::IsFinalSegment(const AnsiString& fileName) {
 
 bool TCustomExtractor::OnRemovableDrive() const { return platform::IsRemovableDrive(FDrive); }
 
-AnsiString TCustomExtractor::FixDriveReply(const AnsiString& reply, const AnsiString& remembered) {
-  return reply.size() < 2 || reply[1] != ':' ? remembered : reply;
+void TCustomExtractor::AskForDrive(const AnsiString& text, AnsiString& drive,
+                                   const std::function<void(AnsiString&)>& event) {
+  AnsiString reply = drive;
+  if (event)
+    event(reply);
+  else if (!InputText(FMessages->SystemMessage(), text, reply))
+    rtl::Abort();
+  if (reply.size() >= 2 && reply[1] == ':') drive = reply;
 }
 
 void TCustomExtractor::TakeLocatedName(const AnsiString& fileName, int segment) {
@@ -302,12 +308,8 @@ void TCustomExtractor::FindSegment(int segment) {
     const AnsiString text = rtl::Format(ExtrMessages().InsertDisk(), {segment, FDrive});
     AnsiString drive = FDrive;
     for (;;) {
-      AnsiString remembered = drive;
-      if (OnInsertDisk)
-        OnInsertDisk(this, segment, drive);
-      else if (!InputText(FMessages->SystemMessage(), text, drive))
-        rtl::Abort();
-      drive = FixDriveReply(drive, remembered);
+      AskForDrive(text, drive, OnInsertDisk ? [&](AnsiString& d) { OnInsertDisk(this, segment, d); }
+                                            : std::function<void(AnsiString&)>());
       if (!drive.empty() && platform::ValidDrive(drive)) {
         FDrive = drive.substr(0, 2);
         if (IsSegment(GetSegmentFileName(segment), segment)) break;
@@ -338,12 +340,8 @@ void TCustomExtractor::FindLastSegment(int firstMissing) {
     const AnsiString text = rtl::Format(ExtrMessages().InsertLastSegment(), {FDrive});
     AnsiString drive = FDrive;
     for (;;) {
-      AnsiString remembered = drive;
-      if (OnInsertLastDisk)
-        OnInsertLastDisk(this, drive);
-      else if (!InputText(FMessages->SystemMessage(), text, drive))
-        rtl::Abort();
-      drive = FixDriveReply(drive, remembered);
+      AskForDrive(text, drive, OnInsertLastDisk ? [&](AnsiString& d) { OnInsertLastDisk(this, d); }
+                                                : std::function<void(AnsiString&)>());
       if (!platform::ValidDrive(drive)) continue;
       AnsiString folder = drive.substr(0, 2) + FFolder;
       AnsiString found = FindFinalSegment(folder + FBaseName + "*.mmm", folder);

@@ -101,8 +101,10 @@ class TCustomExtractor : public TArchiverRoot {
   bool IsFinalSegment(const AnsiString& fileName);
   // The archive's file lies on a removable drive.
   bool OnRemovableDrive() const;
-  // A drive typed in reply: one without "X:" at its start stands for `remembered`.
-  static AnsiString FixDriveReply(const AnsiString& reply, const AnsiString& remembered);
+  // Asks for a drive (in and out) through `event` when one is attached, else
+  // with the input box showing `text`; Cancel raises the silent abort. A
+  // reply without "X:" at its start stands for the drive asked with.
+  void AskForDrive(const AnsiString& text, AnsiString& drive, const std::function<void(AnsiString&)>& event);
   // Takes a located file name as FileName, its parts recomputed. A segment
   // after the first always ends in ".mmm", so it cannot tell the first
   // segment's extension: that one is kept.

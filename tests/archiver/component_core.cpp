@@ -62,6 +62,8 @@ TEST_F(ComponentTest, SegmentNamesFollowTheNameParts) {
       {"C:\\Arq\\dados-002.mmm", 1, "C:\\Arq\\dados.mmm"},
       {"C:\\Arq\\backup-2003.bak", 1, "C:\\Arq\\backup.bak"},
       {"C:\\Arq\\x.bak", 1000, "C:\\Arq\\x-1000.mmm"},
+      {"D:\\x-.bak", 15, "D:\\x-015.mmm"},
+      {"\\\\server\\share\\pasta\\prog.bak", 3, "\\\\server\\share\\pasta\\prog-003.mmm"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.fileName);

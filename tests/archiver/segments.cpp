@@ -11,12 +11,6 @@ using archiver::TFileEntry;
 
 namespace {
 
-// Exposes the segment names.
-class TNamedArchiver : public TArchiver {
- public:
-  using TArchiver::GetSegmentFileName;
-};
-
 struct TSegmentFile {
   TArchiveHeader Header;
   std::vector<TFileEntry> Records;  // the entry chain up to EndOffset
@@ -67,28 +61,6 @@ class SegmentTest : public TMachineTest {
     return changes;
   }
 };
-
-TEST_F(SegmentTest, SegmentFileNames) {
-  struct {
-    const char* fileName;
-    int segment;
-    const char* expected;
-  } rows[] = {
-      {"C:\\Arq\\dados.bak", 1, "C:\\Arq\\dados.bak"},
-      {"C:\\Arq\\dados.bak", 2, "C:\\Arq\\dados-002.mmm"},
-      {"C:\\Arq\\dados-002.mmm", 2, "C:\\Arq\\dados-002.mmm"},
-      {"C:\\Arq\\dados-002.mmm", 1, "C:\\Arq\\dados.mmm"},
-      {"D:\\backup-2003.bak", 1, "D:\\backup.bak"},
-      {"D:\\x-.bak", 15, "D:\\x-015.mmm"},
-      {"D:\\x.bak", 1000, "D:\\x-1000.mmm"},
-      {"\\\\server\\share\\pasta\\prog.bak", 3, "\\\\server\\share\\pasta\\prog-003.mmm"},
-  };
-  for (const auto& row : rows) {
-    TNamedArchiver a;
-    a.SetFileName(row.fileName);
-    EXPECT_EQ(a.GetSegmentFileName(row.segment), row.expected) << row.fileName << " " << row.segment;
-  }
-}
 
 TEST_F(SegmentTest, MaxSegmentSizeTakesThreeBlocksAtLeast) {
   TArchiver a;
