@@ -1,17 +1,17 @@
 #!/usr/bin/env bash
-# The main job: builds the installer and the demo medium, makes a fresh
-# simulated Windows machine whose CD-ROM drive D: is the medium, and runs
-# instalar from it. With a desktop (DISPLAY or WAYLAND_DISPLAY) the installer
-# opens in an SDL window for you to use; without one (or with
-# VQM_DISPLAY=headless) an operator script makes a server installation,
-# accepts the licence, declines the restart and saves a PNG of each screen.
-# Then it prints what was installed.
+# The main job: builds the launcher, the installer and the demo medium, makes
+# a fresh simulated Windows machine whose CD-ROM drive D: is the medium, and
+# starts the launcher etapix from it: step II runs the database server's
+# installer stand-in, step III runs instalar from the medium. With a desktop
+# (DISPLAY or WAYLAND_DISPLAY) both open in SDL windows for you to use;
+# without one (or with VQM_DISPLAY=headless) operator scripts take the
+# launcher through steps II and III and the installer through a server
+# installation, saving a PNG of each screen. Then it prints what was installed.
 #
 # VQM_MACHINE: where the machine is made (default: build/default/demo/machine).
 # VQM_BUILD:   an already configured build folder to use instead of the preset.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-root=$PWD
 
 bash scripts/install-deps.sh
 
@@ -19,7 +19,8 @@ build=${VQM_BUILD:-build/default}
 if [ -z "${VQM_BUILD:-}" ]; then
   cmake --preset default >/dev/null
 fi
-cmake --build "$build" --target instalar vqm-machine vqm-demomedium -j "$(nproc)"
+cmake --build "$build" -j "$(nproc)" \
+  --target etapix instalar vqm-machine vqm-demomedium vqm-launcherdemo vqm-fbsetup
 build=$(cd "$build" && pwd)
 machine_tool=$build/tools/vqm-machine/vqm-machine
 
@@ -39,10 +40,27 @@ rm -rf "$medium" "$screens"
 mkdir -p "$screens"
 "$build/tools/demo-medium/vqm-demomedium" "$medium"
 
+# The medium's instalar.exe is our installer, run through a host script that
+# tells when it started and how it ended: the launcher does not wait for it.
+started=$demo/instalar.started
+ended=$demo/instalar.status
+rm -f "$started" "$ended"
+cat >"$demo/instalar.sh" <<SCRIPT
+#!/bin/sh
+: >"$started"
+"$build/installer/instalar"
+echo \$? >"$ended.tmp" && mv "$ended.tmp" "$ended"
+SCRIPT
+chmod +x "$demo/instalar.sh"
+
 echo "== a fresh machine: $machine (CD-ROM D: is the medium)"
 "$machine_tool" init "$machine" --cdrom "$medium" >/dev/null
+echo "== the launcher's files on the medium, the machine's outside programs"
+"$build/launcher/vqm-launcherdemo" "$medium" "$machine" "$demo/instalar.sh" "$build/launcher/vqm-fbsetup" |
+  sed 's/^/  /'
 export VQM_MACHINE=$machine
-export VQM_MODULE='D:\instalar.exe'
+export VQM_MODULE='D:\etapix.exe'
+export VQM_CURDIR='D:\'
 drive_c=$("$machine_tool" path 'C:\')
 # Unpacked files keep their archived dates: what is new is told by a list made now.
 (cd "$drive_c" && find . -type f | sort) >"$demo/files-before.txt"
@@ -53,44 +71,81 @@ if [ "${VQM_DISPLAY:-}" != headless ] && { [ -n "${DISPLAY:-}" ] || [ -n "${WAYL
 fi
 
 if [ $interactive = yes ]; then
-  echo "== instalar, in an SDL window"
+  echo "== etapix, in an SDL window"
 else
-  echo "== instalar, unattended; screens in $screens"
+  echo "== etapix, unattended; screens in $screens"
   export VQM_DISPLAY=headless
-  cat >"$machine/operator.txt" <<EOF
+  # The launcher: step II and its sign, step III and its sign, "&Sair".
+  cat >"$machine/operator-etapix.txt" <<SCRIPT
+wait-window TFrmMain
+wait 200
+screenshot $screens/etapix-1-inicio.png
+click &Firebird
+wait-shown ImgStep2
+click &Vantor
+timeout 600000
+wait-shown ImgStep3
+wait 200
+screenshot $screens/etapix-2-passos-feitos.png
+click &Sair
+SCRIPT
+  # The installer that step III starts: a server installation, the licence
+  # accepted, no restart.
+  cat >"$machine/operator.txt" <<SCRIPT
 timeout 180000
 wait-window TFRMProgresso
-screenshot $screens/01-bem-vindo.png
+screenshot $screens/instalar-1-bem-vindo.png
 click btnavancar
 click CheckBox1
 wait-enabled btnavancar
-screenshot $screens/02-contrato.png
+screenshot $screens/instalar-2-contrato.png
 click btnavancar
-screenshot $screens/03-resumo.png
+screenshot $screens/instalar-3-resumo.png
 click btnavancar
 wait-window TFRMProcess
-screenshot $screens/04-copia-iniciada.png
+screenshot $screens/instalar-4-copia-iniciada.png
 wait 7000
-screenshot $screens/05-billboard-1.png
+screenshot $screens/instalar-5-billboard-2.png
 click btnabort
 wait-window Encerrando a Instalação
-screenshot $screens/06-cancelar.png
+screenshot $screens/instalar-6-cancelar.png
 answer &Continuar
 wait 14000
-screenshot $screens/07-billboard-3.png
+screenshot $screens/instalar-7-billboard-4.png
 wait-window TFRMConclusao
-screenshot $screens/08-conclusao.png
+screenshot $screens/instalar-8-conclusao.png
 click RadioButton2
 click Ok
-EOF
+SCRIPT
 fi
 
 status=0
-"$build/installer/instalar" || status=$?
-rm -f "$machine/operator.txt"
+"$build/launcher/etapix" || status=$?
+rm -f "$machine/operator-etapix.txt"
 if [ $status -ne 0 ]; then
-  echo "demo: instalar ended with exit code $status" >&2
+  echo "demo: etapix ended with exit code $status" >&2
   exit $status
+fi
+# The launcher may be left before the installer it started is done.
+if [ -e "$started" ] && [ ! -e "$ended" ]; then
+  echo "== waiting for instalar to end"
+  for ((tenths = 0; ; tenths++)); do
+    [ -e "$ended" ] && break
+    if [ $interactive = no ] && [ $tenths -ge 6000 ]; then
+      echo "demo: instalar did not end within 10 minutes" >&2
+      exit 1
+    fi
+    sleep 0.1
+  done
+fi
+rm -f "$machine/operator.txt"
+if [ $interactive = no ] && [ ! -e "$ended" ]; then
+  echo "demo: the launcher did not start instalar" >&2
+  exit 1
+fi
+if [ -e "$ended" ] && [ "$(cat "$ended")" != 0 ]; then
+  echo "demo: instalar ended with exit code $(cat "$ended")" >&2
+  exit 1
 fi
 
 # ---- what was installed ------------------------------------------------------------
@@ -115,7 +170,8 @@ echo "== files the installation wrote on C: ($drive_c)"
 
 echo
 echo "== registry"
-for key in 'HKCU\Software\Tarquelia\Vantor\Q-Mira' 'HKCU\Software\Tarquelia\Vantor\Q-Mira\PgConexao' \
+for key in 'HKLM\Software\Firebird Project\Firebird Server\Instances' \
+           'HKCU\Software\Tarquelia\Vantor\Q-Mira' 'HKCU\Software\Tarquelia\Vantor\Q-Mira\PgConexao' \
            'HKLM\Software\MicroSoft\Windows\CurrentVersion\Uninstall\Vantor Q-Mira'; do
   echo "[$key]"
   "$machine_tool" reg get "$key" 2>/dev/null | sed 's/^/  /' || echo "  (not there)"

@@ -366,6 +366,11 @@ TOperator::TStep TOperator::Parse(const std::string& line, int number) {
       TControl* c = FindControl(arg);
       return c && c->Showing() && c->EnabledInTree();
     };
+  } else if (verb == "wait-shown") {
+    step.Run = [this, arg] {
+      TControl* c = FindControl(arg);
+      return c && c->Showing();
+    };
   } else if (verb == "click" || verb == "double-click") {
     const bool twice = verb == "double-click";
     step.Run = [this, arg, twice] {

@@ -19,6 +19,7 @@
 //   wait-window TEXT     a visible window of that class or caption
 //   wait-gone TEXT       until no such window is visible
 //   wait-enabled NAME    until the control is enabled
+//   wait-shown NAME      until the control is shown
 //   click NAME           a control by name or caption ('&' ignored), in its
 //                        own window even where another one covers it
 //   double-click NAME

@@ -38,6 +38,27 @@ TEST_F(UiTest, AStepThatFailsEndsTheProgram) {
   EXPECT_TRUE(Op.Done());
 }
 
+TEST_F(UiTest, WaitShownHoldsTheStepsUntilTheControlShows) {
+  std::unique_ptr<TSampleDialog> d(NewForm<TSampleDialog>(&App));
+  d->Ok->SetVisible(false);
+  auto* later = new TTimer(d.get());
+  later->SetInterval(500);
+  later->OnTimer = [&](TObject*) {
+    later->SetEnabled(false);
+    d->Ok->SetVisible(true);
+  };
+  bool shown = false;
+  Op.Queue({"wait-shown btnOk"});
+  Op.Queue([&] {
+    shown = d->Ok->Showing();
+    return true;
+  });
+  Op.Queue({"click &Cancel"});
+  EXPECT_EQ(d->ShowModal(), mrCancel);
+  EXPECT_TRUE(shown);
+  EXPECT_TRUE(Op.Errors().empty());
+}
+
 TEST_F(UiTest, BadScriptLinesAreRefusedAtOnce) {
   for (const char* line : {"fly away", "key NOKEY", "click-at 10", "drag 1 2 3", "screenshot"}) {
     SCOPED_TRACE(line);
