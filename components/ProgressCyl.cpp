@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
+#include <optional>
 
 #include "rtl/SysUtils.h"
 
@@ -620,178 +622,102 @@ constexpr TStyleValues kInitialStyle{-1.0f, 255, 4.0f, -1.0f, 255, -3.0f, 255};
 constexpr TStyleValues kMetalStyle{-1.0f, -100, 4.0f, -1.7f, -100, -1.5f, -100};
 constexpr TStyleValues kStdBackStyle{1.0f, 0, 2.0f, -1.0f, 255, -3.0f, 153};
 constexpr TStyleValues kStdForeStyle{-1.0f, 255, 4.0f, -1.0f, 255, -3.0f, 255};
-// Glass: pale, bright colours with the light high on the tube.
 constexpr TStyleValues kGlassForeStyle{-1.0f, 255, 2.0f, -1.0f, 255, -4.0f, 255};
 constexpr TStyleValues kGlassBackStyle{-0.6f, 255, 4.0f, -1.0f, 255, -4.0f, 255};
 
-constexpr TColor kMetalColors[] = {
-    ui::RGB(255, 0, 0),     ui::RGB(255, 150, 0),   ui::RGB(255, 255, 0),   ui::RGB(0, 255, 255),
-    ui::RGB(0, 255, 64),    ui::RGB(127, 212, 255), ui::RGB(0, 155, 230),   ui::RGB(155, 155, 206),
-    ui::RGB(137, 139, 152), ui::RGB(255, 204, 129),
-};
-constexpr TColor kStdColors[][2] = {
-    {ui::RGB(204, 0, 0), ui::RGB(102, 0, 0)},
-    {ui::RGB(255, 255, 0), ui::RGB(153, 153, 0)},
-    {ui::RGB(0, 255, 51), ui::RGB(0, 128, 64)},
-    {ui::RGB(0, 107, 215), ui::RGB(29, 48, 99)},
-};
-constexpr TColor kGlassColors[] = {
-    ui::RGB(255, 40, 40), ui::RGB(255, 140, 20), ui::RGB(255, 230, 30), ui::RGB(40, 220, 60),
-    ui::RGB(30, 220, 230), ui::RGB(40, 110, 255), ui::RGB(150, 80, 255), ui::RGB(200, 40, 200),
+// What a preset sets, in the order it is set; an empty value leaves that property as it is.
+struct TPresetValues {
+  TCylinderEffect Effect = ceMaximum;
+  std::optional<TBevelCut> Outer, Inner;
+  std::optional<int> Border;
+  bool ShowText = false;  // turns the text on
+  TColor FontColor = ui::clBlack;
+  TFontEffect Text = feNone;
+  std::optional<TColor> Shadow;
+  TColor Fore = 0, Back = 0, Line = 0, BackBorder = 0;
+  TStyleValues BackStyle = kInitialStyle, ForeStyle = kInitialStyle;
 };
 
-// The system presets: the classic look in the system colours, from a flat
-// bar to a deep one, plain text or inverted.
-struct TSystemPreset {
-  TCylinderEffect Effect;
-  TBevelCut Outer, Inner;
-  int Border;
-  TColor Fore, Back, Line;
-  TFontEffect Text;
+constexpr TPresetValues Metal(TColor fore) {
+  return {ceMaximum, {}, {}, {}, false, ui::clBlack, feShadowBottomRight, ui::clBtnFace,
+          fore, ui::clWhite, ui::clBlack, ui::clBlack, kMetalStyle, kMetalStyle};
+}
+constexpr TPresetValues Standard(TColor fore, TColor back) {
+  return {ceMaximum, {}, {}, {}, false, ui::clBlack, feInvert, {},
+          fore, back, ui::clWhite, ui::clBlack, kStdBackStyle, kStdForeStyle};
+}
+// Glass: pale, bright colours with the light high on the tube.
+constexpr TPresetValues Glass(TColor fore) {
+  return {ceHigh, {}, {}, {}, false, ui::clBlack, feShadowBottomRight, ui::clWhite,
+          fore, ui::RGB(236, 240, 246), ui::clWhite, ui::RGB(96, 104, 120), kGlassBackStyle, kGlassForeStyle};
+}
+// System: the classic look in the system colours, from a flat bar to a deep one, plain text or inverted.
+constexpr TPresetValues System(TCylinderEffect effect, TBevelCut outer, TBevelCut inner, int border, TColor fore,
+                               TColor back, TColor line, TFontEffect text) {
+  return {effect, outer, inner, border, true, ui::clWindowText, text, ui::clBtnHighlight,
+          fore, back, line, ui::clBtnShadow, kInitialStyle, kInitialStyle};
+}
+// Upload: a dark channel with a bright bar in it.
+constexpr TPresetValues UpLoad(TColor fore, TColor line) {
+  return {ceHigh, bvLowered, bvLowered, 0, false, ui::clWhite, feShadowBottomRight, ui::clBlack,
+          fore, ui::RGB(40, 44, 52), line, ui::clBlack, kStdBackStyle, kStdForeStyle};
+}
+
+// Indexed by TProEffect; peCustom keeps what is set and has no values.
+constexpr TPresetValues kPresets[] = {
+    // demoSystem: the look of construction.
+    {ceMaximum, bvLowered, bvRaised, 2, true, ui::clBlack, feShadowBottomRight, ui::clBtnFace,
+     ui::clBtnFace, ui::clWhite, ui::clHighlight, ui::clBlack, kInitialStyle, kInitialStyle},
+    // demoMetal
+    {ceMaximum, bvRaised, bvLowered, 1, true, ui::clBlack, feShadowBottomRight, ui::clWhite,
+     ui::RGB(192, 196, 204), ui::clWhite, ui::clBlack, ui::clBlack, kMetalStyle, kMetalStyle},
+    // demoSunken
+    {ceMedium, bvLowered, bvLowered, 0, true, ui::clWindowText, feShadowTopLeft, ui::clBtnHighlight,
+     ui::clHighlight, ui::clBtnFace, ui::clBtnShadow, ui::clBtnShadow, kInitialStyle, kInitialStyle},
+    {},  // peCustom
+    Glass(ui::RGB(255, 40, 40)), Glass(ui::RGB(255, 140, 20)), Glass(ui::RGB(255, 230, 30)),
+    Glass(ui::RGB(40, 220, 60)), Glass(ui::RGB(30, 220, 230)), Glass(ui::RGB(40, 110, 255)),
+    Glass(ui::RGB(150, 80, 255)), Glass(ui::RGB(200, 40, 200)),
+    System(ceFlat, bvLowered, bvNone, 1, ui::clHighlight, ui::clWindow, ui::clHighlight, feInvert),
+    System(ceUltraLow, bvLowered, bvNone, 1, ui::clHighlight, ui::clWindow, ui::clWindowText, feInvert),
+    System(ceLow, bvLowered, bvRaised, 1, ui::clHighlight, ui::clBtnFace, ui::clWindowText, feNone),
+    System(ceMedium, bvLowered, bvRaised, 2, ui::clHighlight, ui::clBtnFace, ui::clHighlight, feShadowBottomRight),
+    System(ceHigh, bvRaised, bvLowered, 1, ui::clActiveCaption, ui::clWindow, ui::clWindowText, feShadowBottomRight),
+    System(ceMaximum, bvRaised, bvLowered, 2, ui::clActiveCaption, ui::clBtnFace, ui::clBtnShadow, feNone),
+    System(ceMedium, bvLowered, bvLowered, 0, ui::clBtnShadow, ui::clWindow, ui::clWindowText, feInvert),
+    System(ceHigh, bvSpace, bvLowered, 1, ui::clHighlight, ui::clBtnHighlight, ui::clHighlightText, feShadowTopLeft),
+    UpLoad(ui::RGB(40, 200, 60), ui::RGB(200, 255, 200)), UpLoad(ui::RGB(40, 120, 230), ui::RGB(200, 225, 255)),
+    Metal(ui::RGB(255, 0, 0)), Metal(ui::RGB(255, 150, 0)), Metal(ui::RGB(255, 255, 0)), Metal(ui::RGB(0, 255, 255)),
+    Metal(ui::RGB(0, 255, 64)), Metal(ui::RGB(127, 212, 255)), Metal(ui::RGB(0, 155, 230)),
+    Metal(ui::RGB(155, 155, 206)), Metal(ui::RGB(137, 139, 152)), Metal(ui::RGB(255, 204, 129)),
+    Standard(ui::RGB(204, 0, 0), ui::RGB(102, 0, 0)), Standard(ui::RGB(255, 255, 0), ui::RGB(153, 153, 0)),
+    Standard(ui::RGB(0, 255, 51), ui::RGB(0, 128, 64)), Standard(ui::RGB(0, 107, 215), ui::RGB(29, 48, 99)),
 };
-const TSystemPreset kSystemPresets[] = {
-    {ceFlat, bvLowered, bvNone, 1, ui::clHighlight, ui::clWindow, ui::clHighlight, feInvert},
-    {ceUltraLow, bvLowered, bvNone, 1, ui::clHighlight, ui::clWindow, ui::clWindowText, feInvert},
-    {ceLow, bvLowered, bvRaised, 1, ui::clHighlight, ui::clBtnFace, ui::clWindowText, feNone},
-    {ceMedium, bvLowered, bvRaised, 2, ui::clHighlight, ui::clBtnFace, ui::clHighlight, feShadowBottomRight},
-    {ceHigh, bvRaised, bvLowered, 1, ui::clActiveCaption, ui::clWindow, ui::clWindowText, feShadowBottomRight},
-    {ceMaximum, bvRaised, bvLowered, 2, ui::clActiveCaption, ui::clBtnFace, ui::clBtnShadow, feNone},
-    {ceMedium, bvLowered, bvLowered, 0, ui::clBtnShadow, ui::clWindow, ui::clWindowText, feInvert},
-    {ceHigh, bvSpace, bvLowered, 1, ui::clHighlight, ui::clBtnHighlight, ui::clHighlightText, feShadowTopLeft},
-};
+static_assert(std::size(kPresets) == kProEffectCount);
 
 }  // namespace
 
 void TProgressCyl::ApplyPreset(TProEffect preset) {
   if (preset == peCustom || preset < demoSystem || preset > peStdBlue) return;
+  const TPresetValues& p = kPresets[preset];
   FInside = true;
   Hide();
-  if (preset >= peMetalRed && preset <= peMetalGold) {
-    SetCylinderEffect(ceMaximum);
-    Font().SetColor(ui::clBlack);
-    SetFontEffect(feShadowBottomRight);
-    SetFontShadowColor(ui::clBtnFace);
-    SetForeColor(kMetalColors[preset - peMetalRed]);
-    SetBackColor(ui::clWhite);
-    SetForeLineColor(ui::clBlack);
-    SetBackBorderColor(ui::clBlack);
-    SetColor(ui::clBtnFace);
-    SetBevelColor(ui::clBtnFace);
-    SetStyle(FBackStyle, kMetalStyle);
-    SetStyle(FForeStyle, kMetalStyle);
-  } else if (preset >= peStdRed) {
-    SetCylinderEffect(ceMaximum);
-    Font().SetColor(ui::clBlack);
-    SetFontEffect(feInvert);
-    SetForeColor(kStdColors[preset - peStdRed][0]);
-    SetBackColor(kStdColors[preset - peStdRed][1]);
-    SetForeLineColor(ui::clWhite);
-    SetBackBorderColor(ui::clBlack);
-    SetColor(ui::clBtnFace);
-    SetBevelColor(ui::clBtnFace);
-    SetStyle(FBackStyle, kStdBackStyle);
-    SetStyle(FForeStyle, kStdForeStyle);
-  } else if (preset >= peGlassRed && preset <= peGlassPurple) {
-    SetCylinderEffect(ceHigh);
-    Font().SetColor(ui::clBlack);
-    SetFontEffect(feShadowBottomRight);
-    SetFontShadowColor(ui::clWhite);
-    SetForeColor(kGlassColors[preset - peGlassRed]);
-    SetBackColor(ui::RGB(236, 240, 246));
-    SetForeLineColor(ui::clWhite);
-    SetBackBorderColor(ui::RGB(96, 104, 120));
-    SetColor(ui::clBtnFace);
-    SetBevelColor(ui::clBtnFace);
-    SetStyle(FBackStyle, kGlassBackStyle);
-    SetStyle(FForeStyle, kGlassForeStyle);
-  } else if (preset >= peSystem1 && preset <= peSystem8) {
-    const TSystemPreset& p = kSystemPresets[preset - peSystem1];
-    SetCylinderEffect(p.Effect);
-    SetBevelOuter(p.Outer);
-    SetBevelInner(p.Inner);
-    SetBorderWidth(p.Border);
-    SetShowText(true);
-    Font().SetColor(ui::clWindowText);
-    SetFontEffect(p.Text);
-    SetFontShadowColor(ui::clBtnHighlight);
-    SetForeColor(p.Fore);
-    SetBackColor(p.Back);
-    SetForeLineColor(p.Line);
-    SetBackBorderColor(ui::clBtnShadow);
-    SetColor(ui::clBtnFace);
-    SetBevelColor(ui::clBtnFace);
-    SetStyle(FBackStyle, kInitialStyle);
-    SetStyle(FForeStyle, kInitialStyle);
-  } else if (preset == peUpLoad1 || preset == peUpLoad2) {
-    const bool green = preset == peUpLoad1;
-    SetCylinderEffect(ceHigh);
-    SetBevelOuter(bvLowered);
-    SetBevelInner(bvLowered);
-    SetBorderWidth(0);
-    Font().SetColor(ui::clWhite);
-    SetFontEffect(feShadowBottomRight);
-    SetFontShadowColor(ui::clBlack);
-    SetForeColor(green ? ui::RGB(40, 200, 60) : ui::RGB(40, 120, 230));
-    SetBackColor(ui::RGB(40, 44, 52));
-    SetForeLineColor(green ? ui::RGB(200, 255, 200) : ui::RGB(200, 225, 255));
-    SetBackBorderColor(ui::clBlack);
-    SetColor(ui::clBtnFace);
-    SetBevelColor(ui::clBtnFace);
-    // A dark channel with a bright bar in it.
-    SetStyle(FBackStyle, kStdBackStyle);
-    SetStyle(FForeStyle, kStdForeStyle);
-  } else if (preset == demoMetal) {
-    SetCylinderEffect(ceMaximum);
-    SetBevelOuter(bvRaised);
-    SetBevelInner(bvLowered);
-    SetBorderWidth(1);
-    SetShowText(true);
-    Font().SetColor(ui::clBlack);
-    SetFontEffect(feShadowBottomRight);
-    SetFontShadowColor(ui::clWhite);
-    SetForeColor(ui::RGB(192, 196, 204));
-    SetBackColor(ui::clWhite);
-    SetForeLineColor(ui::clBlack);
-    SetBackBorderColor(ui::clBlack);
-    SetColor(ui::clBtnFace);
-    SetBevelColor(ui::clBtnFace);
-    SetStyle(FBackStyle, kMetalStyle);
-    SetStyle(FForeStyle, kMetalStyle);
-  } else if (preset == demoSunken) {
-    SetCylinderEffect(ceMedium);
-    SetBevelOuter(bvLowered);
-    SetBevelInner(bvLowered);
-    SetBorderWidth(0);
-    SetShowText(true);
-    Font().SetColor(ui::clWindowText);
-    SetFontEffect(feShadowTopLeft);
-    SetFontShadowColor(ui::clBtnHighlight);
-    SetForeColor(ui::clHighlight);
-    SetBackColor(ui::clBtnFace);
-    SetForeLineColor(ui::clBtnShadow);
-    SetBackBorderColor(ui::clBtnShadow);
-    SetColor(ui::clBtnFace);
-    SetBevelColor(ui::clBtnFace);
-    SetStyle(FBackStyle, kInitialStyle);
-    SetStyle(FForeStyle, kInitialStyle);
-  } else {  // demoSystem: the look of construction
-    SetCylinderEffect(ceMaximum);
-    SetBevelOuter(bvLowered);
-    SetBevelInner(bvRaised);
-    SetBorderWidth(2);
-    SetShowText(true);
-    Font().SetColor(ui::clBlack);
-    SetFontShadowColor(ui::clBtnFace);
-    SetFontEffect(feShadowBottomRight);
-    SetForeColor(ui::clBtnFace);
-    SetBackColor(ui::clWhite);
-    SetForeLineColor(ui::clHighlight);
-    SetBackBorderColor(ui::clBlack);
-    SetColor(ui::clBtnFace);
-    SetBevelColor(ui::clBtnFace);
-    SetStyle(FBackStyle, kInitialStyle);
-    SetStyle(FForeStyle, kInitialStyle);
-  }
+  SetCylinderEffect(p.Effect);
+  if (p.Outer) SetBevelOuter(*p.Outer);
+  if (p.Inner) SetBevelInner(*p.Inner);
+  if (p.Border) SetBorderWidth(*p.Border);
+  if (p.ShowText) SetShowText(true);
+  Font().SetColor(p.FontColor);
+  SetFontEffect(p.Text);
+  if (p.Shadow) SetFontShadowColor(*p.Shadow);
+  SetForeColor(p.Fore);
+  SetBackColor(p.Back);
+  SetForeLineColor(p.Line);
+  SetBackBorderColor(p.BackBorder);
+  SetColor(ui::clBtnFace);
+  SetBevelColor(ui::clBtnFace);
+  SetStyle(FBackStyle, p.BackStyle);
+  SetStyle(FForeStyle, p.ForeStyle);
   Show();
   FInside = false;
 }

@@ -67,6 +67,9 @@ class TDisplay {
   // The window's new picture; only `dirty` (window coordinates) changed.
   virtual void Present(HWND window, const TBitmap& image, const TRect& dirty) = 0;
   virtual void SetCursor(TCursor cursor) {}
+  // The clipboard's text: the desktop's where there is one, else the process's own.
+  virtual AnsiString ClipboardText() const { return FClipboard; }
+  virtual void SetClipboardText(const AnsiString& text) { FClipboard = text; }
 
   // Waits until input arrives or the timeout (milliseconds) passes and posts
   // what arrived to the sink. A display with virtual time lets the time pass
@@ -82,6 +85,9 @@ class TDisplay {
 
  protected:
   TInputSink* FSink = nullptr;
+
+ private:
+  AnsiString FClipboard;
 };
 
 // The screen as the displays compose it: the windows' last pictures stacked in

@@ -60,14 +60,27 @@ struct TFontAccess {
 
 namespace {
 
+// How a stand-in face is shaped to the face it replaces.
+struct TFaceShape {
+  double Width = 1.0;  // horizontal size against the vertical
+  double Ascent = 0;   // cell above and below the baseline per em; 0: the face's own
+  double Descent = 0;
+};
+// MS Sans Serif is narrower than Arial: at 8 points its letters are mostly 5 pixels wide where Arial's
+// are 6, so dialogs laid out for it clip or wrap in Arial. Its stand-in is Arial's shape at Arial's
+// height, narrowed (11 pixels high and 9 wide match its advances within a few percent), in its cell:
+// the ascent is the em, the descent a fifth of it (13 pixels at 8 points).
+constexpr TFaceShape kMsSansSerif{0.83, 1.0, 0.2};
+
 // Windows names of the faces the programs use, and the metric-compatible faces that stand in for them.
 struct TFaceAlias {
   const char* Name;
   const char* Families[2];
+  const TFaceShape* Shape = nullptr;
 };
 constexpr TFaceAlias kAliases[] = {
-    {"MS Sans Serif", {"Liberation Sans", "DejaVu Sans"}},
-    {"Microsoft Sans Serif", {"Liberation Sans", "DejaVu Sans"}},
+    {"MS Sans Serif", {"Liberation Sans", "DejaVu Sans"}, &kMsSansSerif},
+    {"Microsoft Sans Serif", {"Liberation Sans", "DejaVu Sans"}, &kMsSansSerif},
     {"Arial", {"Liberation Sans", "DejaVu Sans"}},
     {"Helvetica", {"Liberation Sans", "DejaVu Sans"}},
     {"System", {"Liberation Sans", "DejaVu Sans"}},
@@ -91,6 +104,7 @@ struct TResolvedFile {
   int Index = 0;
   bool SynthBold = false;
   bool SynthItalic = false;
+  const TFaceShape* Shape = nullptr;
 };
 
 class TFontEngine {
@@ -113,7 +127,7 @@ class TFontEngine {
 
   FT_Library FLibrary = nullptr;
   std::map<std::pair<AnsiString, int>, TResolvedFile> FResolved;
-  std::map<std::tuple<std::string, int, bool, bool, int, bool>, std::unique_ptr<TFontFace>> FFaces;
+  std::map<std::tuple<std::string, int, bool, bool, const TFaceShape*, int, bool>, std::unique_ptr<TFontFace>> FFaces;
 };
 
 TFontEngine& Engine() {
@@ -163,8 +177,15 @@ const TResolvedFile& TFontEngine::Resolve(const AnsiString& name, TFontStyles st
   bool found = false;
   for (const TFaceAlias& alias : kAliases) {
     if (!rtl::SameText(name, alias.Name)) continue;
+    // A reshaped face is made bold as GDI makes bold: the regular strokes one pixel wider. A bold
+    // face narrowed would lose its heavy stems to the hinting.
+    const TFontStyles matched = alias.Shape ? static_cast<TFontStyles>(style & ~fsBold) : style;
     for (const char* family : alias.Families)
-      if (!found) found = MatchFamily(family, style, true, file);
+      if (!found) found = MatchFamily(family, matched, true, file);
+    if (found) {
+      file.Shape = alias.Shape;
+      file.SynthBold |= (style & fsBold) != 0;
+    }
   }
   if (!found && !name.empty()) found = MatchFamily(rtl::Utf8FromAnsi(name).c_str(), style, true, file);
   if (!found) found = MatchFamily("Liberation Sans", style, true, file);
@@ -191,9 +212,15 @@ std::unique_ptr<TFontFace> TFontEngine::Open(const TResolvedFile& file, int heig
     winAscent = upem * 0.9;
     winDescent = upem * 0.2;
   }
+  const TFaceShape shape = file.Shape ? *file.Shape : TFaceShape{};
+  if (shape.Ascent > 0) {
+    winAscent = shape.Ascent * upem;
+    winDescent = shape.Descent * upem;
+  }
   // A negative height is the em size; a positive one the cell (ascent + descent).
   const double ppem = height < 0 ? -height : height * upem / (winAscent + winDescent);
-  FT_Set_Char_Size(f, 0, static_cast<FT_F26Dot6>(std::lround(ppem * 64)), 72, 72);
+  FT_Set_Char_Size(f, static_cast<FT_F26Dot6>(std::lround(ppem * shape.Width * 64)),
+                   static_cast<FT_F26Dot6>(std::lround(ppem * 64)), 72, 72);
   const double scale = ppem / upem;
   TTextMetric& m = face->Metrics;
   m.Ascent = Round(winAscent * scale);
@@ -201,7 +228,7 @@ std::unique_ptr<TFontFace> TFontEngine::Open(const TResolvedFile& file, int heig
   m.Height = m.Ascent + m.Descent;
   m.InternalLeading = std::max(0, m.Height - Round(ppem));
   m.ExternalLeading = 0;
-  m.MaxCharWidth = Round(f->max_advance_width * scale);
+  m.MaxCharWidth = Round(f->max_advance_width * scale * shape.Width);
   face->UnderlineThickness = std::max(1, Round(f->underline_thickness * scale));
   face->UnderlineTop = std::max(1, Round(-f->underline_position * scale));
   if (face->UnderlineTop + face->UnderlineThickness > m.Descent)
@@ -231,7 +258,7 @@ const TFontFace& TFontEngine::Face(const TFont& font) {
       break;
     }
   }
-  auto key = std::make_tuple(file.File, file.Index, file.SynthBold, file.SynthItalic, height, mono);
+  auto key = std::make_tuple(file.File, file.Index, file.SynthBold, file.SynthItalic, file.Shape, height, mono);
   auto it = FFaces.find(key);
   if (it == FFaces.end()) it = FFaces.emplace(key, Open(file, height, mono)).first;
   return *it->second;

@@ -3,6 +3,8 @@
 #include "ui/StdCtrls.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdint>
 
 #include "rtl/SysUtils.h"
 #include "ui/Application.h"
@@ -786,6 +788,25 @@ TScrollPart VScrollBarHitTest(const TRect& rect, const TScrollInfo& info, TPoint
   return spThumb;
 }
 
+TScrollPress PressVScrollBar(const TRect& rect, const TScrollInfo& info, TPoint p) {
+  TScrollPress press{VScrollBarHitTest(rect, info, p), info.Position, -1};
+  switch (press.Part) {
+    case spLineUp: --press.Position; break;
+    case spLineDown: ++press.Position; break;
+    case spPageUp: press.Position -= info.Page; break;
+    case spPageDown: press.Position += info.Page; break;
+    case spThumb: press.Grab = p.Y - VScrollBarThumb(rect, info).Top; break;
+    default: break;
+  }
+  return press;
+}
+
+int DragVScrollThumb(const TRect& rect, const TScrollInfo& info, int y, int grab) {
+  const int track = rect.Height() - 2 * kScrollBarWidth - VScrollBarThumb(rect, info).Height();
+  if (track <= 0) return info.Position;
+  return ((y - grab - rect.Top - kScrollBarWidth) * info.Limit() + track / 2) / track;
+}
+
 void PaintVScrollBar(TCanvas& c, const TRect& rect, const TScrollInfo& info, bool enabled, TScrollPart pressed) {
   const bool active = enabled && info.CanScroll();
   const int arrow = std::min(kScrollBarWidth, rect.Height() / 2);
@@ -819,9 +840,8 @@ TMemo::TMemo(rtl::TComponent* owner) : TWinControl(owner) {
   SetCursor(crIBeam);
   FLines.OnChange = [this] {
     FLayoutValid = false;
-    const int n = FLines.Count();
-    FCaret.Y = std::clamp(FCaret.Y, 0, std::max(0, n - 1));
-    FCaret.X = n ? std::min<int>(FCaret.X, static_cast<int>(FLines[FCaret.Y].size())) : 0;
+    FCaret = Clamped(FCaret);
+    FAnchor = Clamped(FAnchor);
     Invalidate();
   };
 }
@@ -919,27 +939,65 @@ void TMemo::SetTopLine(int line) {
   Invalidate();
 }
 
-void TMemo::SetCaretPos(TPoint pos) {
+TPoint TMemo::Clamped(TPoint pos) const {
   const int n = FLines.Count();
-  FCaret.Y = std::clamp(pos.Y, 0, std::max(0, n - 1));
-  FCaret.X = n ? std::clamp<int>(pos.X, 0, static_cast<int>(FLines[FCaret.Y].size())) : 0;
+  const int y = std::clamp(pos.Y, 0, std::max(0, n - 1));
+  return {n ? std::clamp<int>(pos.X, 0, static_cast<int>(FLines[y].size())) : 0, y};
+}
+
+void TMemo::SetCaretPos(TPoint pos) { MoveCaret(pos, false); }
+
+void TMemo::MoveCaret(TPoint pos, bool extend) {
+  FCaret = Clamped(pos);
+  if (!extend) FAnchor = FCaret;
   ScrollToCaret();
   Invalidate();
 }
 
-int TMemo::DisplayLineOfCaret() {
+AnsiString TMemo::SelText() const {
+  const TPoint a = SelFirst(), b = SelLast();
+  if (!Before(a, b)) return {};
+  if (a.Y == b.Y) return FLines[a.Y].substr(a.X, b.X - a.X);
+  AnsiString text = FLines[a.Y].substr(a.X);
+  for (int y = a.Y + 1; y < b.Y; ++y) text += "\r\n" + FLines[y];
+  return text + "\r\n" + FLines[b.Y].substr(0, b.X);
+}
+
+void TMemo::Select(TPoint from, TPoint to) {
+  FAnchor = Clamped(from);
+  MoveCaret(to, true);
+}
+
+void TMemo::SelectAll() { Select({0, 0}, {INT32_MAX, FLines.Count() - 1}); }
+
+void TMemo::CopyToClipboard() const {
+  // As the Windows edit: an empty selection leaves the clipboard as it was.
+  if (Before(SelFirst(), SelLast()) && Application) Application->Display().SetClipboardText(SelText());
+}
+
+bool TMemo::DeleteSelection() {
+  const TPoint a = SelFirst(), b = SelLast();
+  if (!Before(a, b)) return false;
+  const AnsiString joined = FLines[a.Y].substr(0, a.X) + FLines[b.Y].substr(b.X);
+  for (int y = b.Y; y > a.Y; --y) FLines.Delete(y);
+  FLines.SetStrings(a.Y, joined);
+  SetCaretPos(a);
+  return true;
+}
+
+int TMemo::DisplayLineOf(TPoint pos) {
   Layout();
   int found = 0;
   for (int i = 0; i < static_cast<int>(FDisplay.size()); ++i) {
     const TDisplayLine& d = FDisplay[i];
-    if (d.Line == FCaret.Y && FCaret.X >= d.Start) found = i;
-    if (d.Line > FCaret.Y) break;
+    if (d.Line == pos.Y && pos.X >= d.Start) found = i;
+    if (d.Line > pos.Y) break;
   }
   return found;
 }
 
 void TMemo::ScrollToCaret() {
-  const int d = DisplayLineOfCaret();
+  const int d = DisplayLineOf(FCaret);
   if (d < FTopLine) SetTopLine(d);
   else if (d >= FTopLine + VisibleLineCount()) SetTopLine(d - VisibleLineCount() + 1);
 }
@@ -980,12 +1038,28 @@ void TMemo::Paint() {
   c.Brush.Style = bsClear;
   if (!EnabledInTree()) c.Font.SetColor(clGrayText);
   const int lh = LineHeight();
+  // The selection shows while the memo has the focus.
+  const bool selection = Focused() && Before(SelFirst(), SelLast());
+  const TPoint selFirst = SelFirst(), selLast = SelLast();
   for (int i = FTopLine, y = t.Top; i < static_cast<int>(FDisplay.size()) && y < t.Bottom; ++i, y += lh) {
     const TDisplayLine& d = FDisplay[i];
-    c.TextOut(t.Left, y, std::string_view(FLines[d.Line]).substr(d.Start, d.Length));
+    const std::string_view text = std::string_view(FLines[d.Line]).substr(d.Start, d.Length);
+    c.TextOut(t.Left, y, text);
+    if (!selection || d.Line < selFirst.Y || d.Line > selLast.Y) continue;
+    const int from = std::max(d.Line == selFirst.Y ? selFirst.X : 0, d.Start) - d.Start;
+    const int to = std::min(d.Line == selLast.Y ? selLast.X : d.Start + d.Length, d.Start + d.Length) - d.Start;
+    if (from >= to) continue;
+    const std::vector<int> pos = TextCaretPositions(c.Font, text);
+    TCanvasSaver highlight(c);
+    c.Brush.Style = bsSolid;
+    c.Brush.Color = clHighlight;
+    c.FillRect(Rect(t.Left + pos[from], y, t.Left + pos[to], y + lh));
+    c.Brush.Style = bsClear;
+    c.Font.SetColor(clHighlightText);
+    c.TextOut(t.Left + pos[from], y, text.substr(from, to - from));
   }
   if (Focused() && FLines.Count() > 0) {
-    const int line = DisplayLineOfCaret();
+    const int line = DisplayLineOf(FCaret);
     const TDisplayLine& d = FDisplay[line];
     const AnsiString part = FLines[d.Line].substr(d.Start, std::max(0, FCaret.X - d.Start));
     const int x = t.Left + c.TextWidth(part);
@@ -999,41 +1073,52 @@ void TMemo::Paint() {
 void TMemo::KeyDown(WORD& key, TShiftState shift) {
   TWinControl::KeyDown(key, shift);
   Layout();
-  const int lines = FLines.Count();
+  const bool extend = shift & ssShift;
+  const bool selected = Before(SelFirst(), SelLast());
   auto moveDisplay = [&](int delta) {
     if (FDisplay.empty()) return;
-    const int cur = DisplayLineOfCaret();
+    const int cur = DisplayLineOf(FCaret);
     const int col = FCaret.X - FDisplay[cur].Start;
     const TDisplayLine& d = FDisplay[std::clamp(cur + delta, 0, static_cast<int>(FDisplay.size()) - 1)];
-    SetCaretPos({d.Start + std::min(col, d.Length), d.Line});
+    MoveCaret({d.Start + std::min(col, d.Length), d.Line}, extend);
   };
+  if ((shift & ssCtrl) && (key == 'A' || key == 'C' || key == VK_INSERT)) {
+    if (key == 'A') SelectAll();
+    else CopyToClipboard();
+    return;
+  }
   switch (key) {
     case VK_UP: moveDisplay(-1); break;
     case VK_DOWN: moveDisplay(1); break;
     case VK_PRIOR: moveDisplay(-VisibleLineCount()); break;
     case VK_NEXT: moveDisplay(VisibleLineCount()); break;
     case VK_HOME:
-      if (shift & ssCtrl) SetCaretPos({0, 0});
-      else if (!FDisplay.empty()) SetCaretPos({FDisplay[DisplayLineOfCaret()].Start, FCaret.Y});
+      if (shift & ssCtrl) MoveCaret({0, 0}, extend);
+      else if (!FDisplay.empty()) MoveCaret({FDisplay[DisplayLineOf(FCaret)].Start, FCaret.Y}, extend);
       break;
     case VK_END:
-      if (shift & ssCtrl) SetCaretPos({lines ? static_cast<int>(FLines[lines - 1].size()) : 0, lines - 1});
+      if (shift & ssCtrl) MoveCaret({INT32_MAX, FLines.Count() - 1}, extend);
       else if (!FDisplay.empty()) {
-        const TDisplayLine& d = FDisplay[DisplayLineOfCaret()];
-        SetCaretPos({d.Start + d.Length, FCaret.Y});
+        const TDisplayLine& d = FDisplay[DisplayLineOf(FCaret)];
+        MoveCaret({d.Start + d.Length, FCaret.Y}, extend);
       }
       break;
     case VK_LEFT:
-      if (FCaret.X > 0) SetCaretPos({FCaret.X - 1, FCaret.Y});
-      else if (FCaret.Y > 0) SetCaretPos({static_cast<int>(FLines[FCaret.Y - 1].size()), FCaret.Y - 1});
+      // Without Shift a selection collapses to its start.
+      if (selected && !extend) SetCaretPos(SelFirst());
+      else if (FCaret.X > 0) MoveCaret({FCaret.X - 1, FCaret.Y}, extend);
+      else if (FCaret.Y > 0) MoveCaret({INT32_MAX, FCaret.Y - 1}, extend);
       break;
     case VK_RIGHT:
-      if (lines && FCaret.X < static_cast<int>(FLines[FCaret.Y].size())) SetCaretPos({FCaret.X + 1, FCaret.Y});
-      else if (FCaret.Y + 1 < lines) SetCaretPos({0, FCaret.Y + 1});
+      if (selected && !extend) SetCaretPos(SelLast());
+      else if (FLines.Count() && FCaret.X < static_cast<int>(FLines[FCaret.Y].size()))
+        MoveCaret({FCaret.X + 1, FCaret.Y}, extend);
+      else if (FCaret.Y + 1 < FLines.Count()) MoveCaret({0, FCaret.Y + 1}, extend);
       break;
     case VK_RETURN:
       if (FReadOnly || !FWantReturns) break;
-      if (lines == 0) FLines.Add("");
+      DeleteSelection();
+      if (FLines.Count() == 0) FLines.Add("");
       {
         const AnsiString line = FLines[FCaret.Y];
         const TPoint at = FCaret;
@@ -1044,14 +1129,15 @@ void TMemo::KeyDown(WORD& key, TShiftState shift) {
       Edited();
       break;
     case VK_BACK:
-      if (FReadOnly || lines == 0) break;
-      if (FCaret.X > 0) {
+      if (FReadOnly || FLines.Count() == 0) break;
+      // A selection goes whole; otherwise the character before the caret.
+      if (!DeleteSelection() && FCaret.X > 0) {
         const TPoint at = FCaret;
         AnsiString line = FLines[at.Y];
         line.erase(at.X - 1, 1);
         FLines.SetStrings(at.Y, line);
         SetCaretPos({at.X - 1, at.Y});
-      } else if (FCaret.Y > 0) {
+      } else if (!selected && FCaret.Y > 0) {
         const TPoint at = FCaret;
         const int join = static_cast<int>(FLines[at.Y - 1].size());
         FLines.SetStrings(at.Y - 1, FLines[at.Y - 1] + FLines[at.Y]);
@@ -1061,12 +1147,12 @@ void TMemo::KeyDown(WORD& key, TShiftState shift) {
       Edited();
       break;
     case VK_DELETE:
-      if (FReadOnly || lines == 0) break;
-      if (FCaret.X < static_cast<int>(FLines[FCaret.Y].size())) {
+      if (FReadOnly || FLines.Count() == 0) break;
+      if (!DeleteSelection() && FCaret.X < static_cast<int>(FLines[FCaret.Y].size())) {
         AnsiString line = FLines[FCaret.Y];
         line.erase(FCaret.X, 1);
         FLines.SetStrings(FCaret.Y, line);
-      } else if (FCaret.Y + 1 < lines) {
+      } else if (!selected && FCaret.Y + 1 < FLines.Count()) {
         FLines.SetStrings(FCaret.Y, FLines[FCaret.Y] + FLines[FCaret.Y + 1]);
         FLines.Delete(FCaret.Y + 1);
       }
@@ -1080,6 +1166,7 @@ void TMemo::KeyDown(WORD& key, TShiftState shift) {
 void TMemo::KeyPress(char& key) {
   TWinControl::KeyPress(key);
   if (FReadOnly || static_cast<unsigned char>(key) < 32) return;
+  DeleteSelection();
   if (FLines.Count() == 0) FLines.Add("");
   const TPoint at = FCaret;
   AnsiString line = FLines[at.Y];
@@ -1103,50 +1190,91 @@ void TMemo::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
   if (button != mbLeft) return;
   const TRect bar = BarRect();
   if (!bar.IsEmpty() && bar.Contains({x, y})) {
-    const TScrollInfo info = Scroll();
-    FPressedPart = VScrollBarHitTest(bar, info, {x, y});
-    switch (FPressedPart) {
-      case spLineUp: SetTopLine(FTopLine - 1); break;
-      case spLineDown: SetTopLine(FTopLine + 1); break;
-      case spPageUp: SetTopLine(FTopLine - info.Page); break;
-      case spPageDown: SetTopLine(FTopLine + info.Page); break;
-      case spThumb: FThumbGrab = y - VScrollBarThumb(bar, info).Top; break;
-      default: break;
-    }
+    const TScrollPress press = PressVScrollBar(bar, Scroll(), {x, y});
+    FPressedPart = press.Part;
+    FThumbGrab = press.Grab;
+    SetTopLine(press.Position);
     Invalidate();
     return;
   }
+  FSelecting = true;
+  MoveCaret(PosFromPoint(x, y), shift & ssShift);
+}
+
+// The place nearest a client point; above or below the text it is on the
+// line beyond the visible ones, so a drag there scrolls.
+TPoint TMemo::PosFromPoint(int x, int y) {
   Layout();
-  if (FDisplay.empty()) return;
+  if (FDisplay.empty()) return {0, 0};
   const TRect t = TextRect();
-  const int line = std::clamp(FTopLine + (y - t.Top) / LineHeight(), 0, static_cast<int>(FDisplay.size()) - 1);
-  const TDisplayLine& d = FDisplay[line];
+  const int row = static_cast<int>(std::floor(static_cast<double>(y - t.Top) / LineHeight()));
+  const TDisplayLine& d = FDisplay[std::clamp(FTopLine + row, 0, static_cast<int>(FDisplay.size()) - 1)];
   const std::vector<int> pos = TextCaretPositions(Font(), FLines[d.Line].substr(d.Start, d.Length));
   int best = 0;
   for (int i = 1; i < static_cast<int>(pos.size()); ++i)
     if (std::abs(pos[i] - (x - t.Left)) < std::abs(pos[best] - (x - t.Left))) best = i;
-  SetCaretPos({d.Start + best, d.Line});
+  return {d.Start + best, d.Line};
 }
 
 void TMemo::MouseMove(TShiftState shift, int x, int y) {
   TWinControl::MouseMove(shift, x, y);
-  if (FPressedPart != spThumb || FThumbGrab < 0) return;
-  const TRect bar = BarRect();
-  const TScrollInfo info = Scroll();
-  const TRect thumb = VScrollBarThumb(bar, info);
-  const int track = bar.Height() - 2 * kScrollBarWidth - thumb.Height();
-  if (track <= 0) return;
-  const int top = y - FThumbGrab - bar.Top - kScrollBarWidth;
-  SetTopLine((top * info.Limit() + track / 2) / track);
+  if (FSelecting && (shift & ssLeft)) MoveCaret(PosFromPoint(x, y), true);
+  else if (FPressedPart == spThumb && FThumbGrab >= 0) SetTopLine(DragVScrollThumb(BarRect(), Scroll(), y, FThumbGrab));
 }
 
 void TMemo::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
   TWinControl::MouseUp(button, shift, x, y);
+  FSelecting = false;
   if (FPressedPart != spNone) {
     FPressedPart = spNone;
     FThumbGrab = -1;
     Invalidate();
   }
+}
+
+// ---- TItemView ------------------------------------------------------------------------------
+
+bool TItemView::SetTop(int index, int rows) {
+  index = std::clamp(index, 0, std::max(0, FItems.Count() - rows));
+  if (index == FTop) return false;
+  FTop = index;
+  return true;
+}
+
+bool TItemView::EnsureVisible(int index, int rows) {
+  if (index < 0) return false;
+  if (index < FTop) return SetTop(index, rows);
+  if (index >= FTop + rows) return SetTop(index - rows + 1, rows);
+  return false;
+}
+
+int TItemView::ItemAt(int offsetY, int itemHeight) const {
+  const int index = FTop + offsetY / itemHeight;
+  return index < FItems.Count() ? index : -1;
+}
+
+void TItemView::Paint(TCanvas& c, const TRect& area, int itemHeight, int selected, TColor textColor) const {
+  for (int i = FTop, y = area.Top; i < FItems.Count() && y < area.Bottom; ++i, y += itemHeight) {
+    const bool isSelected = i == selected;
+    if (isSelected) {
+      c.Brush.Style = bsSolid;
+      c.Brush.Color = clHighlight;
+      c.FillRect(Rect(area.Left, y, area.Right, y + itemHeight));
+    }
+    c.Brush.Style = bsClear;
+    c.Font.SetColor(isSelected ? clHighlightText : textColor);
+    c.TextOut(area.Left + 2, y, FItems[i]);
+  }
+}
+
+int TItemView::FindByLetter(char key, int from) const {
+  if (static_cast<unsigned char>(key) < 32 || FItems.Count() == 0) return -1;
+  const AnsiString letter = rtl::AnsiUpperCase(AnsiString(1, key));
+  for (int k = 1; k <= FItems.Count(); ++k) {
+    const int i = (from + k) % FItems.Count();
+    if (!FItems[i].empty() && rtl::AnsiUpperCase(FItems[i].substr(0, 1)) == letter) return i;
+  }
+  return -1;
 }
 
 // ---- TListBox ------------------------------------------------------------------------------
@@ -1163,12 +1291,12 @@ TListBox::TListBox(rtl::TComponent* owner) : TWinControl(owner) {
       FItems.OnChange = std::move(handler);
     }
     if (FItemIndex >= FItems.Count()) FItemIndex = -1;
-    FTopIndex = std::clamp(FTopIndex, 0, Scroll().Limit());
+    FView.SetTop(FView.Top(), VisibleCount());
     Invalidate();
   };
 }
 
-int TListBox::ItemHeight() const { return FItemHeight > 0 ? FItemHeight : std::max(1, Font().TextHeight()); }
+int TListBox::ItemHeight() const { return FItemHeight > 0 ? FItemHeight : TItemView::ItemHeightOf(Font()); }
 
 int TListBox::VisibleCount() const { return std::max(1, (Height() - 2 * Border()) / ItemHeight()); }
 
@@ -1187,16 +1315,11 @@ void TListBox::SetItemIndex(int index) {
 }
 
 void TListBox::SetTopIndex(int index) {
-  index = std::clamp(index, 0, Scroll().Limit());
-  if (index == FTopIndex) return;
-  FTopIndex = index;
-  Invalidate();
+  if (FView.SetTop(index, VisibleCount())) Invalidate();
 }
 
 void TListBox::EnsureVisible(int index) {
-  if (index < 0) return;
-  if (index < FTopIndex) SetTopIndex(index);
-  else if (index >= FTopIndex + VisibleCount()) SetTopIndex(index - VisibleCount() + 1);
+  if (FView.EnsureVisible(index, VisibleCount())) Invalidate();
 }
 
 void TListBox::SetSorted(bool value) {
@@ -1216,8 +1339,7 @@ int TListBox::ItemAtPos(TPoint p) const {
   const TRect bar = BarRect();
   const int right = bar.IsEmpty() ? Width() - b : bar.Left;
   if (p.X < b || p.X >= right || p.Y < b || p.Y >= Height() - b) return -1;
-  const int index = FTopIndex + (p.Y - b) / ItemHeight();
-  return index < FItems.Count() ? index : -1;
+  return FView.ItemAt(p.Y - b, ItemHeight());
 }
 
 void TListBox::SelectByUser(int index) {
@@ -1247,23 +1369,11 @@ void TListBox::Paint() {
   TCanvasSaver saver(c);
   c.IntersectClipRect(r);
   const int ih = ItemHeight();
-  const TColor textColor = EnabledInTree() ? Font().Color() : clGrayText;
-  for (int i = FTopIndex, y = r.Top; i < FItems.Count() && y < r.Bottom; ++i, y += ih) {
-    const TRect item = Rect(r.Left, y, r.Right, y + ih);
-    const bool selected = i == FItemIndex;
-    if (selected) {
-      c.Brush.Style = bsSolid;
-      c.Brush.Color = clHighlight;
-      c.FillRect(item);
-    }
-    c.Brush.Style = bsClear;
-    c.Font.SetColor(selected ? clHighlightText : textColor);
-    c.TextOut(item.Left + 2, y, FItems[i]);
-  }
+  FView.Paint(c, r, ih, FItemIndex, EnabledInTree() ? Font().Color() : clGrayText);
   if (Focused()) {
-    const int i = std::max(FItemIndex, 0);
-    if (i >= FTopIndex && i < FTopIndex + VisibleCount() + 1)
-      c.DrawFocusRect(Rect(r.Left, r.Top + (i - FTopIndex) * ih, r.Right, r.Top + (i - FTopIndex + 1) * ih));
+    const int i = std::max(FItemIndex, 0), top = FView.Top();
+    if (i >= top && i < top + VisibleCount() + 1)
+      c.DrawFocusRect(Rect(r.Left, r.Top + (i - top) * ih, r.Right, r.Top + (i - top + 1) * ih));
   }
 }
 
@@ -1285,22 +1395,13 @@ void TListBox::KeyDown(WORD& key, TShiftState shift) {
 
 void TListBox::KeyPress(char& key) {
   TWinControl::KeyPress(key);
-  if (static_cast<unsigned char>(key) < 32 || FItems.Count() == 0) return;
-  // The next item that starts with the letter.
-  const AnsiString letter = rtl::AnsiUpperCase(AnsiString(1, key));
-  for (int k = 1; k <= FItems.Count(); ++k) {
-    const int i = (FItemIndex + k) % FItems.Count();
-    if (!FItems[i].empty() && rtl::AnsiUpperCase(FItems[i].substr(0, 1)) == letter) {
-      SelectByUser(i);
-      return;
-    }
-  }
+  SelectByUser(FView.FindByLetter(key, FItemIndex));
 }
 
 void TListBox::WndProc(TMessage& m) {
   if (m.Msg == WM_MOUSEWHEEL) {
     const int delta = static_cast<int16_t>((m.WParam >> 16) & 0xFFFF);
-    SetTopIndex(FTopIndex - delta / 120 * 3);
+    SetTopIndex(FView.Top() - delta / 120 * 3);
     return;
   }
   TWinControl::WndProc(m);
@@ -1311,16 +1412,10 @@ void TListBox::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
   if (button != mbLeft) return;
   const TRect bar = BarRect();
   if (!bar.IsEmpty() && bar.Contains({x, y})) {
-    const TScrollInfo info = Scroll();
-    FPressedPart = VScrollBarHitTest(bar, info, {x, y});
-    switch (FPressedPart) {
-      case spLineUp: SetTopIndex(FTopIndex - 1); break;
-      case spLineDown: SetTopIndex(FTopIndex + 1); break;
-      case spPageUp: SetTopIndex(FTopIndex - info.Page); break;
-      case spPageDown: SetTopIndex(FTopIndex + info.Page); break;
-      case spThumb: FThumbGrab = y - VScrollBarThumb(bar, info).Top; break;
-      default: break;
-    }
+    const TScrollPress press = PressVScrollBar(bar, Scroll(), {x, y});
+    FPressedPart = press.Part;
+    FThumbGrab = press.Grab;
+    SetTopIndex(press.Position);
     Invalidate();
     return;
   }
@@ -1333,10 +1428,7 @@ void TListBox::MouseMove(TShiftState shift, int x, int y) {
   if (FSelecting) {
     SelectByUser(ItemAtPos({x, y}));
   } else if (FPressedPart == spThumb && FThumbGrab >= 0) {
-    const TRect bar = BarRect();
-    const TScrollInfo info = Scroll();
-    const int track = bar.Height() - 2 * kScrollBarWidth - VScrollBarThumb(bar, info).Height();
-    if (track > 0) SetTopIndex(((y - FThumbGrab - bar.Top - kScrollBarWidth) * info.Limit() + track / 2) / track);
+    SetTopIndex(DragVScrollThumb(BarRect(), Scroll(), y, FThumbGrab));
   }
 }
 
@@ -1370,12 +1462,11 @@ class TComboDropDown : public TCustomForm {
     index = std::clamp(index, 0, std::max(0, FCombo->Items().Count() - 1));
     if (index == FHot) return;
     FHot = index;
-    if (FHot < FTop) FTop = FHot;
-    if (FHot >= FTop + Rows()) FTop = FHot - Rows() + 1;
+    FView.EnsureVisible(FHot, Rows());
     Invalidate();
   }
   int Rows() const { return std::max(1, (ClientHeight() - 2) / ItemHeight()); }
-  int ItemHeight() const { return std::max(1, FCombo->Font().TextHeight()); }
+  int ItemHeight() const { return TItemView::ItemHeightOf(FCombo->Font()); }
 
  protected:
   void Paint() override {
@@ -1386,19 +1477,12 @@ class TComboDropDown : public TCustomForm {
     TRect r = ClientRect();
     c.FrameRect(r);
     r.Inflate(-1, -1);
-    const int ih = ItemHeight();
-    for (int i = FTop, y = r.Top; i < FCombo->Items().Count() && y < r.Bottom; ++i, y += ih) {
-      const bool hot = i == FHot;
-      c.Brush.Style = bsSolid;
-      c.Brush.Color = hot ? clHighlight : clWindow;
-      c.FillRect(Rect(r.Left, y, r.Right, y + ih));
-      c.Brush.Style = bsClear;
-      c.Font.SetColor(hot ? clHighlightText : clWindowText);
-      c.TextOut(r.Left + 2, y, FCombo->Items()[i]);
-    }
+    c.Brush.Color = clWindow;
+    c.FillRect(r);
+    FView.Paint(c, r, ItemHeight(), FHot, clWindowText);
   }
   void MouseMove(TShiftState shift, int x, int y) override {
-    if (y >= 1 && y < ClientHeight() - 1) SetHot(FTop + (y - 1) / ItemHeight());
+    if (y >= 1 && y < ClientHeight() - 1) SetHot(FView.Top() + (y - 1) / ItemHeight());
   }
   void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override {
     if (button != mbLeft || !ClientRect().Contains({x, y})) return;
@@ -1410,8 +1494,8 @@ class TComboDropDown : public TCustomForm {
 
  private:
   TComboBox* FCombo;
+  TItemView FView{FCombo->Items()};
   int FHot = -1;
-  int FTop = 0;
 };
 
 TComboBox::TComboBox(rtl::TComponent* owner) : TWinControl(owner) {
@@ -1542,14 +1626,7 @@ void TComboBox::KeyPress(char& key) {
     if (OnChange) OnChange(this);
     return;
   }
-  const AnsiString letter = rtl::AnsiUpperCase(AnsiString(1, key));
-  for (int k = 1; k <= FItems.Count(); ++k) {
-    const int i = (FItemIndex + k) % FItems.Count();
-    if (!FItems[i].empty() && rtl::AnsiUpperCase(FItems[i].substr(0, 1)) == letter) {
-      SelectByUser(i);
-      return;
-    }
-  }
+  SelectByUser(TItemView(FItems).FindByLetter(key, FItemIndex));
 }
 
 void TComboBox::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {

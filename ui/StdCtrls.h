@@ -3,6 +3,7 @@
 // box, radio button, edit, memo, list box, combo box, group box, static text;
 // and the list of strings they hold.
 
+#include <algorithm>
 #include <vector>
 
 #include "ui/Controls.h"
@@ -277,6 +278,16 @@ void PaintVScrollBar(TCanvas& canvas, const TRect& rect, const TScrollInfo& info
 TScrollPart VScrollBarHitTest(const TRect& rect, const TScrollInfo& info, TPoint p);
 // The thumb's rectangle; empty when the bar cannot scroll.
 TRect VScrollBarThumb(const TRect& rect, const TScrollInfo& info);
+// A press of the left button on the bar: the part pressed, the first line it
+// asks for, and where the thumb is held (-1 unless the thumb is pressed).
+struct TScrollPress {
+  TScrollPart Part = spNone;
+  int Position = 0;
+  int Grab = -1;
+};
+TScrollPress PressVScrollBar(const TRect& rect, const TScrollInfo& info, TPoint p);
+// The first line that the thumb, held at grab, asks for when dragged to y.
+int DragVScrollThumb(const TRect& rect, const TScrollInfo& info, int y, int grab);
 inline constexpr int kScrollBarWidth = 16;
 
 enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
@@ -306,9 +317,16 @@ class TMemo : public TWinControl {
   void SetTopLine(int line);
   int DisplayLineCount();
   int VisibleLineCount() const;
-  // The caret: a line of Lines and a character in it.
+  // The caret: a line of Lines and a character in it. Setting it drops the selection.
   TPoint CaretPos() const { return FCaret; }
   void SetCaretPos(TPoint pos);
+  // The selection runs from where it began (the anchor) to the caret; Shift
+  // with the arrows or a drag of the mouse makes it, Ctrl+A takes everything
+  // and Ctrl+C copies it. Lines are joined with CR LF.
+  AnsiString SelText() const;
+  void Select(TPoint from, TPoint to);  // the caret goes to `to`
+  void SelectAll();
+  void CopyToClipboard() const;
 
   TNotifyEvent OnChange;
 
@@ -333,12 +351,20 @@ class TMemo : public TWinControl {
     int Start;  // first character
     int Length;
   };
+  // A place in Lines: the line is Y, the character X.
+  static bool Before(TPoint a, TPoint b) { return a.Y < b.Y || (a.Y == b.Y && a.X < b.X); }
+  TPoint SelFirst() const { return Before(FAnchor, FCaret) ? FAnchor : FCaret; }
+  TPoint SelLast() const { return Before(FAnchor, FCaret) ? FCaret : FAnchor; }
+  TPoint Clamped(TPoint pos) const;
+  void MoveCaret(TPoint pos, bool extend);
+  bool DeleteSelection();
+  TPoint PosFromPoint(int x, int y);
   void Layout();
   int LineHeight() const;
   TRect TextRect() const;
   TRect BarRect() const;
   TScrollInfo Scroll();
-  int DisplayLineOfCaret();
+  int DisplayLineOf(TPoint pos);
   void ScrollToCaret();
   void Edited();
 
@@ -350,10 +376,39 @@ class TMemo : public TWinControl {
   bool FWantReturns = true;
   int FTopLine = 0;
   TPoint FCaret;
+  TPoint FAnchor;
   std::vector<TDisplayLine> FDisplay;
   bool FLayoutValid = false;
   TScrollPart FPressedPart = spNone;
   int FThumbGrab = -1;  // pixel offset inside the thumb while it is dragged
+  bool FSelecting = false;  // the left button went down on the text
+};
+
+// ---- item lists -------------------------------------------------------------------
+// The rows of strings that list boxes and combo box drop-downs show: the first
+// visible item and scrolling, the item under a point, painting, and the search
+// by first letter.
+class TItemView {
+ public:
+  explicit TItemView(const TStrings& items) : FItems(items) {}
+  static int ItemHeightOf(const TFont& font) { return std::max(1, font.TextHeight()); }
+
+  int Top() const { return FTop; }
+  // The top held to 0 .. Count - rows; true when it moved.
+  bool SetTop(int index, int rows);
+  // Scrolls the least that shows the item; true when the top moved.
+  bool EnsureVisible(int index, int rows);
+  // The item at a row offset from the first visible row, or -1.
+  int ItemAt(int offsetY, int itemHeight) const;
+  // The rows from the top down inside area (which the caller has filled with
+  // the background); the selected one in the highlight colours.
+  void Paint(TCanvas& canvas, const TRect& area, int itemHeight, int selected, TColor textColor) const;
+  // The next item after `from`, round the list, whose first letter is key; -1 when none.
+  int FindByLetter(char key, int from) const;
+
+ private:
+  const TStrings& FItems;
+  int FTop = 0;
 };
 
 // ---- TListBox -------------------------------------------------------------------
@@ -368,7 +423,7 @@ class TListBox : public TWinControl {
   void SetItemIndex(int index);
   int ItemHeight() const;
   void SetItemHeight(int value) { FItemHeight = value; Invalidate(); }
-  int TopIndex() const { return FTopIndex; }
+  int TopIndex() const { return FView.Top(); }
   void SetTopIndex(int index);
   bool Sorted() const { return FSorted; }
   void SetSorted(bool value);
@@ -396,13 +451,13 @@ class TListBox : public TWinControl {
   int Border() const { return FBorderStyle == bsSingle ? 2 : 0; }
   int VisibleCount() const;
   TRect BarRect() const;
-  TScrollInfo Scroll() const { return {FTopIndex, FItems.Count(), VisibleCount()}; }
+  TScrollInfo Scroll() const { return {FView.Top(), FItems.Count(), VisibleCount()}; }
   void EnsureVisible(int index);
 
   TStrings FItems;
+  TItemView FView{FItems};
   int FItemIndex = -1;
   int FItemHeight = 0;  // 0: from the font
-  int FTopIndex = 0;
   bool FSorted = false;
   TBorderStyle FBorderStyle = bsSingle;
   TScrollPart FPressedPart = spNone;

@@ -142,6 +142,66 @@ TEST_F(UiTest, MemoWrapsAndScrolls) {
   EXPECT_EQ(memo->Lines()[2], "1linha 0");
 }
 
+TEST_F(UiTest, MemoSelectsByKeysAndMouseAndCopies) {
+  TForm* f = Surface(App, 300, 200);
+  auto* memo = new TMemo(f);
+  memo->SetParent(f);
+  memo->SetBounds(0, 0, 200, 4 + 1 + 5 * 13);
+  memo->SetReadOnly(true);  // the licence: read-only, yet it can be copied
+  memo->Lines().Assign({"primeira linha", "segunda", "terceira"});
+  memo->SetFocus();
+
+  Op.Key("RIGHT");
+  for (int i = 0; i < 3; ++i) Op.Key("SHIFT+RIGHT");
+  EXPECT_EQ(memo->SelText(), "rim");
+  Op.Key("SHIFT+DOWN");  // across a line break, and back over it
+  EXPECT_EQ(memo->SelText(), "rimeira linha\r\nsegu");
+  Op.Key("LEFT");  // without Shift it collapses to its start
+  EXPECT_EQ(memo->SelText(), "");
+  EXPECT_EQ(memo->CaretPos(), Point(1, 0));
+
+  Op.Key("CTRL+A");
+  EXPECT_EQ(memo->SelText(), "primeira linha\r\nsegunda\r\nterceira");
+  Op.Key("CTRL+C");
+  EXPECT_EQ(App.Display().ClipboardText(), "primeira linha\r\nsegunda\r\nterceira");
+
+  // Shown in the highlight colours while focused, and only then.
+  auto highlighted = [&] {
+    const TBitmap image = f->PaintWindowImage();
+    int n = 0;
+    for (int y = 0; y < memo->Height(); ++y)
+      for (int x = 0; x < memo->Width(); ++x) n += image.Pixels(x, y) == ColorToRGB(clHighlight);
+    return n;
+  };
+  EXPECT_GT(highlighted(), 3 * 13 * 20);
+  auto* other = new TEdit(f);
+  other->SetParent(f);
+  other->SetBounds(0, 150, 100, 21);
+  other->SetFocus();
+  EXPECT_EQ(highlighted(), 0);
+
+  // A drag selects from the press to the release; a plain click drops the selection.
+  const int row = 1 + 13 / 2;
+  const TPoint start = memo->ClientToScreen({2 + TextCaretPositions(memo->Font(), "primeira")[8] + 1, 2 + row});
+  Op.Drag(start, memo->ClientToScreen({2 + memo->Font().TextWidth("seg"), 2 + 13 + row}));
+  EXPECT_EQ(memo->SelText(), " linha\r\nseg");
+  Op.ClickAt(memo->ClientToScreen({2 + memo->Font().TextWidth("segunda"), 2 + 13 + row}));
+  EXPECT_EQ(memo->SelText(), "");
+  Op.Key(VK_LEFT, ssShift);
+  Op.Key(VK_LEFT, ssShift);
+  EXPECT_EQ(memo->SelText(), "da");
+
+  // Typing replaces the selection, Backspace removes it whole.
+  memo->SetReadOnly(false);
+  Op.Type("o");
+  EXPECT_EQ(memo->Lines()[1], "seguno");
+  Op.Key("CTRL+HOME");
+  Op.Key("SHIFT+DOWN");
+  Op.Key("BACKSPACE");
+  EXPECT_EQ(memo->Lines().Count(), 2);
+  EXPECT_EQ(memo->Lines()[0], "seguno");
+}
+
 TEST_F(UiTest, ImagePlacement) {
   TForm* f = Surface(App, 200, 200);
   auto* image = new TImage(f);

@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 
+#include "rtl/AnsiString.h"
 #include "tests/ui/graphics_fixtures.h"
 #include "ui/Graphics.h"
 
@@ -41,6 +43,40 @@ TEST(Font, WindowsNamesResolveToMetricCompatibleFaces) {
   for (const auto& c : cases) EXPECT_EQ(MakeFont(c.Name, -11, c.Style).FaceName(), c.Face) << c.Name;
   // An unknown face still gives text.
   EXPECT_GT(MakeFont("No Such Face", -11).TextWidth("abc"), 0);
+}
+
+// The dialog font is laid out as MS Sans Serif 8 pt: a 13-pixel cell, letters mostly 5 pixels
+// wide. Labels sized for it must neither clip nor wrap, so its stand-in keeps those widths.
+TEST(Font, DialogFontMeasuresLikeMsSansSerif) {
+  const TFont f = MakeFont("MS Sans Serif", -11);
+  EXPECT_EQ(f.Metrics().Height, 13);
+  EXPECT_EQ(f.Metrics().AveCharWidth, 5);
+  struct {
+    const char* Text;
+    int Width;  // in MS Sans Serif 8 pt
+  } const cases[] = {
+      {"Instalação", 42},
+      {"Cancelar", 37},
+      {"Finalizar", 35},
+      {"Drive para Instalação", 88},
+      {"Clique em \"Finalizar\" para encerrar a instalação.", 202},
+      {"Sim, eu desejo reiniciar meu computador agora.", 200},
+      {"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", 298},
+  };
+  for (const auto& c : cases) {
+    const int width = f.TextWidth(rtl::AnsiFromUtf8(c.Text));
+    EXPECT_NEAR(width, c.Width, std::max(2, c.Width * 6 / 100)) << c.Text;
+  }
+  // Bold is the same letters a pixel heavier and a pixel wider each.
+  const TFont bold = MakeFont("MS Sans Serif", -11, fsBold);
+  EXPECT_EQ(bold.TextWidth("Cancelar"), f.TextWidth("Cancelar") + 8);
+  auto ink = [](const TFont& font) {
+    const TTextMask m = RenderTextMask(font, "Cancelar");
+    return std::count(m.Coverage.begin(), m.Coverage.end(), 255);
+  };
+  EXPECT_GT(ink(bold), ink(f) * 3 / 2);
+  // Arial keeps its own, wider advances.
+  EXPECT_GT(MakeFont("Arial", -11).TextWidth("Cancelar"), f.TextWidth("Cancelar"));
 }
 
 TEST(Font, DefaultsAndSizes) {

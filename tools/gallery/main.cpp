@@ -212,13 +212,14 @@ void Lists() {
     Save("combobox-dropped.png", part);
     delete form;
   }
-  auto memo = [](bool licence, bool enabled) {
+  auto memo = [](bool licence, bool enabled, bool selection = false) {
     return [=](TForm* form) {
       auto* m = Put<TMemo>(form, 8, 8, 240, 140);
       m->Lines().SetText(rtl::AnsiFromUtf8(kLicence));
       m->SetScrollBars(ssVertical);
       m->SetReadOnly(true);
       m->SetEnabled(enabled);
+      if (selection) m->Select({5, 2}, {61, 2});
       if (licence) {
         // The wizard's licence text: black, borderless, white text.
         form->SetColor(clBlack);
@@ -231,6 +232,7 @@ void Lists() {
   Sheet("memo-states.png", 256, 156,
         {{"read-only", memo(false, true)},
          {"focused", memo(false, true), true},
+         {"selection", memo(false, true, true), true},
          {"licence", memo(true, true)},
          {"disabled", memo(false, false)}});
 }

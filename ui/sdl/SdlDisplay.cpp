@@ -171,6 +171,14 @@ class TSdlDisplay : public TDisplay {
     if (c) SDL_SetCursor(c);
   }
 
+  AnsiString ClipboardText() const override {
+    char* text = SDL_GetClipboardText();
+    AnsiString result = text ? rtl::AnsiFromUtf8(text) : AnsiString();
+    SDL_free(text);
+    return result;
+  }
+  void SetClipboardText(const AnsiString& text) override { SDL_SetClipboardText(rtl::Utf8FromAnsi(text).c_str()); }
+
   void WaitEvents(uint32_t timeoutMs) override {
     SDL_Event ev;
     const int timeout = timeoutMs == kInfinite ? -1 : static_cast<int>(std::min<uint32_t>(timeoutMs, 0x7FFFFFFF));
