@@ -213,13 +213,52 @@ constexpr TChecksumTable MakeChecksumTable() {
 
 constexpr TChecksumTable kChecksumTable = MakeChecksumTable();
 
+// The table is not linear in its index (a word straddles two entries), so no
+// several-bytes-at-once table exists: the checksum is a chain of dependent
+// lookups, and its speed is the delay from one index to the next. Plainly
+// that is a load, two XORs and a mask per byte. Here the index travels as the
+// address of its entry: entry i holds the address of entry (low byte of
+// Word[i]), and the next address is that load XOR the rest of the next index
+// (input byte and register, ready beforehand) -- one load and one XOR per
+// byte. The word itself is read from the same address, off the chain.
+struct alignas(2048) TChecksumChain {
+  // [i]: address of entry (Word[i] & 0xFF); [256 + i]: Word[i]. Entries are
+  // 8 bytes apart and the table is 2048-aligned, so an entry's address is
+  // the table's address OR 8 * index, and XOR on it changes only the index.
+  uintptr_t Entry[512];
+};
+
+// Filled in place: the entries hold the table's own addresses.
+const TChecksumChain& ChecksumChain() {
+  static TChecksumChain chain;
+  static const bool filled = [] {
+    const uintptr_t base = reinterpret_cast<uintptr_t>(chain.Entry);
+    for (int i = 0; i < 256; ++i) {
+      chain.Entry[i] = base | uintptr_t{kChecksumTable.Word[i] & 0xFFu} << 3;
+      chain.Entry[256 + i] = kChecksumTable.Word[i];
+    }
+    return true;
+  }();
+  (void)filled;
+  return chain;
+}
+
 }  // namespace
 
 uint32_t BlockChecksum(const void* data, size_t length) {
   const auto* p = static_cast<const uint8_t*>(data);
   uint32_t reg = 0xFFFFFFFFu;
-  for (size_t i = 0; i < length; ++i) reg = (reg >> 8) ^ kChecksumTable.Word[(reg ^ p[i]) & 0xFF];
-  return reg;
+  if (length == 0) return reg;
+  const uintptr_t base = reinterpret_cast<uintptr_t>(ChecksumChain().Entry);
+  // reg(k+1) = (reg(k) >> 8) ^ Word[index(k)], index(k) = (reg(k) ^ p[k]) & 0xFF.
+  uintptr_t at = base | uintptr_t{(reg ^ p[0]) & 0xFF} << 3;
+  for (size_t i = 1; i < length; ++i) {
+    const auto* entry = reinterpret_cast<const uintptr_t*>(at);
+    const uintptr_t rest = uintptr_t{((reg >> 8) ^ p[i]) & 0xFF} << 3;
+    reg = (reg >> 8) ^ static_cast<uint32_t>(entry[256]);
+    at = entry[0] ^ rest;
+  }
+  return (reg >> 8) ^ static_cast<uint32_t>(reinterpret_cast<const uintptr_t*>(at)[256]);
 }
 
 // ---- names ----

@@ -303,21 +303,25 @@ void TCustomArchiver::WriteBlocks(rtl::TStream& source) {
       // A compressor writes at most a little over its input; only that much
       // of the room has to exist (a handler gets the whole room).
       int64_t compressRoom = OnCompressBlock ? room : std::min<int64_t>(room, int64_t{n} + n / 100 + 1024);
-      EnsureBuffers(int64_t{n} + 8, std::max<int64_t>(compressRoom, int64_t{n} + 8));
-      source.ReadBuffer(FBuffer1.data(), n);
+      // Both buffers keep room for the record's length and checksum in front
+      // of the block, so that the record goes out in one write.
+      constexpr int64_t head = BlockRecordHeaderSize;
+      EnsureBuffers(head + n + 8, head + std::max<int64_t>(compressRoom, int64_t{n} + 8));
+      uint8_t* plain = FBuffer1.data() + head;
+      uint8_t* packed = FBuffer2.data() + head;
+      source.ReadBuffer(plain, n);
 
       int32_t compressed = static_cast<int32_t>(compressRoom);
-      if (!CompressBlock(FBuffer2.data(), compressed, FBuffer1.data(), n) || compressed < 0 ||
-          compressed > compressRoom)
+      if (!CompressBlock(packed, compressed, plain, n) || compressed < 0 || compressed > compressRoom)
         throw EArchiverCompress(ArchMessages().CouldNotCompressBlock());
       uint8_t* payload;
       int32_t length;
       bool stored = !(FHeader.Has(afCompressed) && compressed < n);
       if (stored) {
-        payload = FBuffer1.data();
+        payload = plain;
         length = n;
       } else {
-        payload = FBuffer2.data();
+        payload = packed;
         length = compressed;
       }
       uint32_t checksum = ~BlockChecksum(payload, length);
@@ -332,11 +336,10 @@ void TCustomArchiver::WriteBlocks(rtl::TStream& source) {
       if (NeedSpace(int64_t{length} + BlockRecordHeaderSize)) entry.StartOffset = static_cast<uint32_t>(sourcePosition);
       if (Position() - FArchiveStart + length + BlockRecordHeaderSize > UINT32_MAX)
         throw rtl::EWriteError("Stream write error");
-      uint8_t record[BlockRecordHeaderSize];
+      uint8_t* record = payload - head;
       WriteLE32(record, static_cast<uint32_t>(stored ? -length : length));
       WriteLE32(record + 4, checksum);
-      FStream->WriteBuffer(record, sizeof record);
-      FStream->WriteBuffer(payload, length);
+      FStream->WriteBuffer(record, length + static_cast<int32_t>(head));
 
       int32_t recordSize = length + static_cast<int32_t>(BlockRecordHeaderSize);
       entry.SegmentSize += n;

@@ -57,25 +57,52 @@ DWORD ErrorFromErrno(int error) {
   }
 }
 
+bool IsAscii(std::string_view s) {
+  for (const char c : s)
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  return true;
+}
+
+// A Windows name against a host entry: an ASCII entry is its own Windows
+// name, so most entries are compared without converting them; UTF-8 never
+// has fewer bytes than the Windows-1252 name it stands for.
+bool EntryIsName(std::string_view entry, const AnsiString& name) {
+  if (entry.size() < name.size()) return false;
+  if (IsAscii(entry)) return SameName(entry, name);
+  return SameName(rtl::AnsiFromUtf8(entry), name);
+}
+
+struct TChild {
+  std::string Name;  // host name
+  struct stat St {};  // its lstat
+  bool Stat = false;  // false: the entry went away before lstat
+};
+
 // The host name in `dir` of the Windows name `name`: the same bytes in
 // UTF-8 if they exist, else the first entry equal without regard to case.
-std::optional<std::string> LookupChild(const std::string& dir, const AnsiString& name) {
-  const std::string exact = rtl::Utf8FromAnsi(name);
-  struct stat st;
-  if (::lstat(JoinHost(dir, exact).c_str(), &st) == 0) return exact;
+std::optional<TChild> LookupChild(const std::string& dir, const AnsiString& name) {
+  TChild child;
+  child.Name = rtl::Utf8FromAnsi(name);
+  if (::lstat(JoinHost(dir, child.Name).c_str(), &child.St) == 0) {
+    child.Stat = true;
+    return child;
+  }
   DIR* d = ::opendir(dir.c_str());
   if (!d) return std::nullopt;
-  std::optional<std::string> found;
+  bool found = false;
   while (const dirent* e = ::readdir(d)) {
     const std::string_view entry = e->d_name;
     if (entry == "." || entry == "..") continue;
-    if (SameName(rtl::AnsiFromUtf8(entry), name)) {
-      found = std::string(entry);
+    if (EntryIsName(entry, name)) {
+      child.Name = entry;
+      found = true;
       break;
     }
   }
   ::closedir(d);
-  return found;
+  if (!found) return std::nullopt;
+  child.Stat = ::lstat(JoinHost(dir, child.Name).c_str(), &child.St) == 0;
+  return child;
 }
 
 // An extended attribute through an open file when there is one.
@@ -114,15 +141,17 @@ FILETIME LastWriteOf(int fd, const std::string& host, const struct stat& st) {
   return FileTimeFromTimespec(st.st_mtim);
 }
 
-void StoreLastWrite(int fd, FILETIME ft) {
+// Returns the host mtime the time was stored with.
+timespec StoreLastWrite(int fd, FILETIME ft) {
   const timespec times[2] = {{0, UTIME_OMIT}, TimespecFromFileTime(ft)};
   ::futimens(fd, times);  // a time the host cannot hold keeps the old mtime; the xattr has it
   struct stat st;
-  if (::fstat(fd, &st) != 0) return;
+  if (::fstat(fd, &st) != 0) return {-1, -1};
   char text[96];
   const int n = std::snprintf(text, sizeof text, "%llu %lld %lld", static_cast<unsigned long long>(ft),
                               static_cast<long long>(st.st_mtim.tv_sec), static_cast<long long>(st.st_mtim.tv_nsec));
   ::fsetxattr(fd, kTimeXattr, text, static_cast<std::size_t>(n), 0);
+  return st.st_mtim;
 }
 
 bool CopyHostFile(const std::string& from, const std::string& to) {
@@ -258,16 +287,16 @@ DWORD TSimFiles::ResolveParsed(const TWinPath& win, TResolved& r) {
   }
   for (std::size_t i = 0; i < win.Parts.size(); ++i) {
     const bool last = i + 1 == win.Parts.size();
-    const std::optional<std::string> name = LookupChild(dir, win.Parts[i]);
-    if (!name) {
+    std::optional<TChild> child = LookupChild(dir, win.Parts[i]);
+    if (!child) {
       if (!last) return ERROR_PATH_NOT_FOUND;
       r.Host = JoinHost(dir, rtl::Utf8FromAnsi(win.Parts[i]));
       r.Exists = false;
       return ERROR_SUCCESS;
     }
-    const std::string host = JoinHost(dir, *name);
-    struct stat st;
-    if (::lstat(host.c_str(), &st) != 0) return last ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
+    if (!child->Stat) return last ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
+    const std::string host = JoinHost(dir, child->Name);
+    struct stat& st = child->St;
     if (S_ISLNK(st.st_mode)) {
       // A link may point anywhere on the host; only a place inside the drive counts.
       if (!Inside(r.Volume, host) || ::stat(host.c_str(), &st) != 0) return ERROR_ACCESS_DENIED;
@@ -518,19 +547,29 @@ DWORD TSimFiles::CreateFile(const AnsiString& path, DWORD access, DWORD share, D
   return ERROR_SUCCESS;
 }
 
+int64_t TSimFiles::PositionOf(TOpenFile& f) {
+  if (f.Position < 0) f.Position = ::lseek(f.Fd, 0, SEEK_CUR);
+  return f.Position;
+}
+
 DWORD TSimFiles::Read(HANDLE h, void* buffer, DWORD count, DWORD& read) {
   read = 0;
   auto it = FFiles.find(h);
   if (it == FFiles.end()) return ERROR_INVALID_HANDLE;
-  if (!(it->second.Access & GENERIC_READ)) return ERROR_ACCESS_DENIED;
+  TOpenFile& f = it->second;
+  if (!(f.Access & GENERIC_READ)) return ERROR_ACCESS_DENIED;
   auto* p = static_cast<char*>(buffer);
   while (read < count) {
-    const ssize_t n = ::read(it->second.Fd, p + read, count - read);
+    const ssize_t n = ::read(f.Fd, p + read, count - read);
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return ErrorFromErrno(errno);
+    if (n < 0) {
+      f.Position = -1;
+      return ErrorFromErrno(errno);
+    }
     if (n == 0) break;
     read += static_cast<DWORD>(n);
   }
+  if (f.Position >= 0) f.Position += read;
   return ERROR_SUCCESS;
 }
 
@@ -568,42 +607,51 @@ DWORD TSimFiles::Write(HANDLE h, const void* buffer, DWORD count, DWORD& written
   TOpenFile& f = it->second;
   if (!(f.Access & GENERIC_WRITE)) return ERROR_ACCESS_DENIED;
   if (count == 0) return ERROR_SUCCESS;
-  struct stat st;
-  const off_t position = ::lseek(f.Fd, 0, SEEK_CUR);
-  if (position < 0 || ::fstat(f.Fd, &st) != 0) return ErrorFromErrno(errno);
-  const uint64_t end = static_cast<uint64_t>(position) + count;
-  if (DWORD error = Grow(f, static_cast<uint64_t>(st.st_size), end); error != ERROR_SUCCESS) return error;
+  // Only a volume of limited size counts what the write adds.
+  if (Limited(f.Volume)) {
+    struct stat st;
+    const int64_t position = PositionOf(f);
+    if (position < 0 || ::fstat(f.Fd, &st) != 0) return ErrorFromErrno(errno);
+    const uint64_t end = static_cast<uint64_t>(position) + count;
+    if (DWORD error = Grow(f, static_cast<uint64_t>(st.st_size), end); error != ERROR_SUCCESS) return error;
+  }
   const auto* p = static_cast<const char*>(buffer);
   while (written < count) {
     const ssize_t n = ::write(f.Fd, p + written, count - written);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) {
+      f.Position = -1;
       Forget(f.Volume);
       return ErrorFromErrno(errno);
     }
     written += static_cast<DWORD>(n);
   }
+  if (f.Position >= 0) f.Position += written;
   return ERROR_SUCCESS;
 }
 
 DWORD TSimFiles::Seek(HANDLE h, int64_t distance, DWORD method, int64_t& position) {
   auto it = FFiles.find(h);
   if (it == FFiles.end()) return ERROR_INVALID_HANDLE;
-  const int fd = it->second.Fd;
+  TOpenFile& f = it->second;
   int64_t base;
   struct stat st;
   switch (method) {
     case FILE_BEGIN: base = 0; break;
-    case FILE_CURRENT: base = ::lseek(fd, 0, SEEK_CUR); break;
+    case FILE_CURRENT: base = PositionOf(f); break;
     case FILE_END:
-      if (::fstat(fd, &st) != 0) return ErrorFromErrno(errno);
+      if (::fstat(f.Fd, &st) != 0) return ErrorFromErrno(errno);
       base = st.st_size;
       break;
     default: return ERROR_INVALID_PARAMETER;
   }
   if ((distance < 0 && base + distance < 0) || (distance > 0 && base > INT64_MAX - distance))
     return ERROR_NEGATIVE_SEEK;
-  if (::lseek(fd, base + distance, SEEK_SET) < 0) return ERROR_INVALID_PARAMETER;
+  // Asking where the handle stands, or moving to where it is, needs no call.
+  if (base + distance != f.Position) {
+    if (::lseek(f.Fd, base + distance, SEEK_SET) < 0) return ERROR_INVALID_PARAMETER;
+    f.Position = base + distance;
+  }
   position = base + distance;
   return ERROR_SUCCESS;
 }
@@ -623,7 +671,7 @@ DWORD TSimFiles::SetEndOfFile(HANDLE h) {
   TOpenFile& f = it->second;
   if (!(f.Access & GENERIC_WRITE)) return ERROR_ACCESS_DENIED;
   struct stat st;
-  const off_t position = ::lseek(f.Fd, 0, SEEK_CUR);
+  const int64_t position = PositionOf(f);
   if (position < 0 || ::fstat(f.Fd, &st) != 0) return ErrorFromErrno(errno);
   if (DWORD error = Grow(f, static_cast<uint64_t>(st.st_size), static_cast<uint64_t>(position));
       error != ERROR_SUCCESS)
@@ -647,7 +695,7 @@ DWORD TSimFiles::SetTime(HANDLE h, FILETIME lastWrite) {
   if (it == FFiles.end()) return ERROR_INVALID_HANDLE;
   TOpenFile& f = it->second;
   if (!(f.Access & GENERIC_WRITE)) return ERROR_ACCESS_DENIED;
-  StoreLastWrite(f.Fd, lastWrite);
+  f.HostTime = StoreLastWrite(f.Fd, lastWrite);
   // Once set, later writes through this handle do not move the time.
   f.TimeSet = true;
   f.LastWrite = lastWrite;
@@ -658,7 +706,12 @@ DWORD TSimFiles::Close(HANDLE h) {
   if (FFinds.erase(h)) return ERROR_SUCCESS;
   auto it = FFiles.find(h);
   if (it == FFiles.end()) return ERROR_INVALID_HANDLE;
-  if (it->second.TimeSet) StoreLastWrite(it->second.Fd, it->second.LastWrite);
+  if (TOpenFile& f = it->second; f.TimeSet) {
+    // Stored again only when something moved the host mtime since.
+    struct stat st;
+    if (::fstat(f.Fd, &st) != 0 || st.st_mtim.tv_sec != f.HostTime.tv_sec || st.st_mtim.tv_nsec != f.HostTime.tv_nsec)
+      StoreLastWrite(f.Fd, f.LastWrite);
+  }
   ::close(it->second.Fd);
   FFiles.erase(it);
   return ERROR_SUCCESS;
@@ -688,13 +741,11 @@ DWORD TSimFiles::FindFirst(const AnsiString& pattern, HANDLE& handle, WIN32_FIND
   const AnsiString& mask = win.Parts.back();
   TFind find;
   if (!HasWildcards(mask)) {
-    const std::optional<std::string> child = LookupChild(dir.Host, mask);
+    const std::optional<TChild> child = LookupChild(dir.Host, mask);
     if (!child) return ERROR_FILE_NOT_FOUND;
-    const std::string host = JoinHost(dir.Host, *child);
-    struct stat st;
-    if (::lstat(host.c_str(), &st) == 0 && S_ISLNK(st.st_mode) && !Inside(dir.Volume, host))
-      return ERROR_FILE_NOT_FOUND;
-    find.Entries.push_back(FindData(rtl::AnsiFromUtf8(*child), host, dir.Volume));
+    const std::string host = JoinHost(dir.Host, child->Name);
+    if (child->Stat && S_ISLNK(child->St.st_mode) && !Inside(dir.Volume, host)) return ERROR_FILE_NOT_FOUND;
+    find.Entries.push_back(FindData(rtl::AnsiFromUtf8(child->Name), host, dir.Volume));
   } else {
     // Folders other than the root list themselves and their parent first.
     if (!dir.Win.IsRoot()) {

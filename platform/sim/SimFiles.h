@@ -107,8 +107,12 @@ class TSimFiles {
     DWORD Access = 0, Share = 0;
     std::string Host;
     TVolume Volume;
+    // The descriptor's offset: the descriptor is this handle's own, so only
+    // its own reads, writes and seeks move it (-1: not known after an error).
+    int64_t Position = 0;
     bool TimeSet = false;
     FILETIME LastWrite = 0;
+    timespec HostTime{};  // the host mtime that LastWrite was stored with
   };
   struct TFind {
     std::vector<WIN32_FIND_DATAA> Entries;
@@ -136,6 +140,7 @@ class TSimFiles {
   uint64_t Capacity(const TVolume& volume) const;
   void Forget(const TVolume& volume) { FUsed.erase(volume.Root); }
   DWORD Grow(TOpenFile& f, uint64_t oldSize, uint64_t newSize);
+  static int64_t PositionOf(TOpenFile& f);
   HANDLE NewHandle() { return FNextHandle += 4; }
 
   const TMachineConfig& FConfig;
