@@ -120,30 +120,31 @@ std::string WindowsText(const std::vector<const char*>& lines) {
   return text;
 }
 
+// One line a paragraph: the licence box wraps the words itself.
 std::string Contrato() {
   return WindowsText({
       "CONTRATO DE LICENÇA DE USO DO PROGRAMA VANTOR Q-MIRA",
       "",
-      "Este é um contrato entre você, usuário final, e a Tarquelia Sistemas Ltda.",
-      "Ao instalar o programa você declara que leu e aceita as condições abaixo.",
+      "Este é um contrato entre você, usuário final, e a Tarquelia Sistemas Ltda. Ao instalar o programa você "
+      "declara que leu e aceita as condições abaixo.",
       "",
-      "1. LICENÇA. A Tarquelia concede ao usuário uma licença de uso não exclusiva",
-      "do Vantor Q-Mira, para um servidor e para as estações de trabalho contratadas.",
+      "1. LICENÇA. A Tarquelia concede ao usuário uma licença de uso não exclusiva do Vantor Q-Mira, para um "
+      "servidor e para as estações de trabalho contratadas.",
       "",
-      "2. RESTRIÇÕES. É proibido copiar, alugar, ceder ou modificar o programa, bem",
-      "como fazer engenharia reversa de qualquer parte dele.",
+      "2. RESTRIÇÕES. É proibido copiar, alugar, ceder ou modificar o programa, bem como fazer engenharia "
+      "reversa de qualquer parte dele.",
       "",
-      "3. DADOS. Os dados gravados no banco de dados pertencem ao usuário. Recomenda-se",
-      "fazer cópias de segurança diárias com o utilitário que acompanha o programa.",
+      "3. DADOS. Os dados gravados no banco de dados pertencem ao usuário. Recomenda-se fazer cópias de "
+      "segurança diárias com o utilitário que acompanha o programa.",
       "",
-      "4. GARANTIA. O programa é fornecido no estado em que se encontra. A Tarquelia",
-      "corrige os defeitos comunicados durante o período de suporte contratado.",
+      "4. GARANTIA. O programa é fornecido no estado em que se encontra. A Tarquelia corrige os defeitos "
+      "comunicados durante o período de suporte contratado.",
       "",
-      "5. SUPORTE. O suporte técnico é prestado por telefone e por correio eletrônico",
-      "em dias úteis, das 8h às 18h.",
+      "5. SUPORTE. O suporte técnico é prestado por telefone e por correio eletrônico em dias úteis, das 8h "
+      "às 18h.",
       "",
-      "6. FORO. Fica eleito o foro da comarca da sede da Tarquelia para dirimir",
-      "quaisquer dúvidas oriundas deste contrato.",
+      "6. FORO. Fica eleito o foro da comarca da sede da Tarquelia para dirimir quaisquer dúvidas oriundas "
+      "deste contrato.",
       "",
       "Tarquelia Sistemas Ltda.",
   });
