@@ -42,6 +42,7 @@ TTerminalDialogs::~TTerminalDialogs() {
 
 bool TTerminalDialogs::ReadLine(const std::string& prompt, std::string& line, bool echo) {
   if (FTty < 0) return false;
+  if (FBeforeAsk) FBeforeAsk();
   if (write(FTty, prompt.data(), prompt.size()) < 0) return false;
   termios saved{};
   bool restore = false;
@@ -79,6 +80,7 @@ char TTerminalDialogs::Choose(const std::string& prompt, const std::string& lett
 }
 
 int TTerminalDialogs::MessageBox(const AnsiString& text, const AnsiString& caption, platform::UINT type) {
+  if (FBeforeAsk) FBeforeAsk();
   std::fprintf(stderr, "arq: %s: %s\n", Utf8(caption).c_str(), Utf8(text).c_str());
   switch (type & 0x0F) {
     case platform::MB_YESNO:
@@ -100,6 +102,7 @@ int TTerminalDialogs::MessageBox(const AnsiString& text, const AnsiString& capti
 }
 
 void TTerminalDialogs::WarningAbort(const AnsiString& text) {
+  if (FBeforeAsk) FBeforeAsk();
   std::fprintf(stderr, "arq: %s\n", Utf8(text).c_str());
 }
 

@@ -2,6 +2,7 @@
 // arq on the terminal: the archive component's dialogs asked on the
 // controlling terminal (keys with the echo off), and the progress bar.
 
+#include <functional>
 #include <string>
 
 #include "platform/Dialogs.h"
@@ -30,6 +31,8 @@ class TTerminalDialogs : public platform::TDialogs {
   bool OpenFile(const rtl::AnsiString& title, rtl::AnsiString& fileName) override;
   // Questions reach someone (a terminal is there).
   bool Interactive() const { return FTty >= 0; }
+  // Run before every question, e.g. to clear a progress bar off the line.
+  void SetBeforeAsk(std::function<void()> action) { FBeforeAsk = std::move(action); }
 
  private:
   bool AskPath(const rtl::AnsiString& title, rtl::AnsiString& path);
@@ -40,6 +43,7 @@ class TTerminalDialogs : public platform::TDialogs {
 
   platform::TDialogs* FPrevious;
   int FTty = -1;
+  std::function<void()> FBeforeAsk;
 };
 
 // A one-line progress bar on stderr, drawn only when stderr is a terminal.

@@ -269,7 +269,10 @@ std::string Number(long double value) {
 // One run of arq over one archive.
 class TArq {
  public:
-  TArq(const TCommandLine& cl, const TTerminalDialogs& dialogs) : FCl(cl), FDialogs(dialogs) {}
+  TArq(const TCommandLine& cl, TTerminalDialogs& dialogs) : FCl(cl), FDialogs(dialogs) {
+    FDialogs.SetBeforeAsk([this] { FBar.Clear(); });
+  }
+  ~TArq() { FDialogs.SetBeforeAsk({}); }
 
   int Run() {
     FArchiveName = WinPathFromArgument(FCl.Archive);
@@ -530,7 +533,7 @@ class TArq {
   }
 
   const TCommandLine& FCl;
-  const TTerminalDialogs& FDialogs;
+  TTerminalDialogs& FDialogs;
   TArchiver FArchiver;
   TProgressBar FBar;
   AnsiString FArchiveName;
