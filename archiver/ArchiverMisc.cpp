@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string_view>
 
 #include "archiver/Messages.h"
 #include "platform/WinApi.h"
@@ -276,6 +277,23 @@ AnsiString BuildTempArchiveName(const AnsiString& errorText) {
     if (api.GetFileAttributesA(name) == platform::INVALID_FILE_ATTRIBUTES) return name;
   }
   throw rtl::Exception(errorText);
+}
+
+bool ClimbsOut(const AnsiString& relative) {
+  int depth = 0;
+  size_t start = 0;
+  while (start <= relative.size()) {
+    size_t end = relative.find_first_of("\\/", start);
+    if (end == AnsiString::npos) end = relative.size();
+    std::string_view part(relative.data() + start, end - start);
+    if (part == "..") {
+      if (--depth < 0) return true;
+    } else if (!part.empty() && part != ".") {
+      ++depth;
+    }
+    start = end + 1;
+  }
+  return false;
 }
 
 AnsiString ShortenPath(const AnsiString& path, int maxLength) {

@@ -235,6 +235,10 @@ AnsiString BuildTempArchiveName(const AnsiString& errorText);
 // shorter, else with the middle folders replaced by "...\".
 AnsiString ShortenPath(const AnsiString& path, int maxLength);
 
+// A relative path whose ".." components lead above its starting folder
+// (Windows takes "/" as a separator too).
+bool ClimbsOut(const AnsiString& relative);
+
 // ---- errors ----------------------------------------------------------------------
 
 class EArchiver : public rtl::Exception {

@@ -29,25 +29,6 @@ AnsiString FolderPart(const AnsiString& name) {
   return slash == AnsiString::npos ? AnsiString() : name.substr(0, slash + 1);
 }
 
-// A relative path whose ".." components lead above its starting folder
-// (Windows takes "/" as a separator too).
-bool ClimbsOut(const AnsiString& relative) {
-  int depth = 0;
-  size_t start = 0;
-  while (start <= relative.size()) {
-    size_t end = relative.find_first_of("\\/", start);
-    if (end == AnsiString::npos) end = relative.size();
-    std::string_view part(relative.data() + start, end - start);
-    if (part == "..") {
-      if (--depth < 0) return true;
-    } else if (!part.empty() && part != ".") {
-      ++depth;
-    }
-    start = end + 1;
-  }
-  return false;
-}
-
 bool RootExists(const AnsiString& drive) { return platform::DirectoryExists(drive + "\\"); }
 
 uint32_t ReadLE32(const uint8_t* p) {

@@ -280,13 +280,16 @@ void TOperator::Type(const AnsiString& text) {
   App().ProcessMessages();
 }
 
-void TOperator::Key(WORD key, TShiftState shift) {
+namespace {
+
+// Posts the press and release of a key; Alt with a letter or digit also
+// posts the character, as an accelerator.
+void PostKey(WORD key, TShiftState shift) {
   TInputEvent e;
   e.Kind = ikKeyDown;
   e.Key = key;
   e.Shift = shift;
   App().PostInput(e);
-  // Alt with a letter or digit is an accelerator.
   if ((shift & ssAlt) && ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9'))) {
     TInputEvent c;
     c.Kind = ikChar;
@@ -296,6 +299,12 @@ void TOperator::Key(WORD key, TShiftState shift) {
   }
   e.Kind = ikKeyUp;
   App().PostInput(e);
+}
+
+}  // namespace
+
+void TOperator::Key(WORD key, TShiftState shift) {
+  PostKey(key, shift);
   App().ProcessMessages();
 }
 
@@ -411,22 +420,7 @@ TOperator::TStep TOperator::Parse(const std::string& line, int number) {
     WORD key = 0;
     TShiftState shift = 0;
     if (!ParseKeyName(arg, key, shift)) throw EOperatorError(what + ": unknown key");
-    step.Run = once([key, shift] {
-      TInputEvent e;
-      e.Kind = ikKeyDown;
-      e.Key = key;
-      e.Shift = shift;
-      App().PostInput(e);
-      if ((shift & ssAlt) && ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9'))) {
-        TInputEvent c;
-        c.Kind = ikChar;
-        c.Char = static_cast<char>(key);
-        c.Shift = ssAlt;
-        App().PostInput(c);
-      }
-      e.Kind = ikKeyUp;
-      App().PostInput(e);
-    });
+    step.Run = once([key, shift] { PostKey(key, shift); });
   } else if (verb == "answer") {
     step.Run = [this, arg] {
       TButton* b = FindAnswer(arg);

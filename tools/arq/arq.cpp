@@ -501,7 +501,7 @@ class TArq {
         Report("names with a drive or a network path are extracted below the target folder");
         FWarnedAbsolute = true;
       }
-      if (ClimbsOut(rest + e.Name.substr(slash + 1))) {
+      if (archiver::ClimbsOut(rest + e.Name.substr(slash + 1))) {
         Report(Utf8(e.Name) + ": refused, it leads out of the target folder");
         ++FFailures;
         accept = false;
@@ -512,24 +512,6 @@ class TArq {
     FArchiver.Open();
     FArchiver.ExtractFiles();
     FArchiver.Close();
-  }
-
-  // The relative name leads above its starting folder (Windows takes "/" as a separator too).
-  static bool ClimbsOut(const AnsiString& relative) {
-    int depth = 0;
-    size_t start = 0;
-    while (start <= relative.size()) {
-      size_t end = relative.find_first_of("\\/", start);
-      if (end == AnsiString::npos) end = relative.size();
-      std::string_view part(relative.data() + start, end - start);
-      if (part == "..") {
-        if (--depth < 0) return true;
-      } else if (!part.empty() && part != ".") {
-        ++depth;
-      }
-      start = end + 1;
-    }
-    return false;
   }
 
   const TCommandLine& FCl;
