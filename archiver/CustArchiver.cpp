@@ -92,6 +92,25 @@ bool EmptyFolder(const AnsiString& folder) {
   return true;
 }
 
+// Size and DOS date of a file (size -1 when it is not there): enough to
+// tell a disk's segment file from another.
+struct TFileMark {
+  int64_t Size = -1;
+  int32_t Date = -1;
+  bool operator==(const TFileMark&) const = default;
+};
+
+TFileMark MarkOf(const AnsiString& path) {
+  TFileMark mark;
+  platform::WIN32_FIND_DATAA data;
+  platform::HANDLE h = platform::Api().FindFirstFileA(path, data);
+  if (h == platform::INVALID_HANDLE_VALUE) return mark;
+  platform::Api().FindClose(h);
+  mark.Size = data.nFileSize;
+  mark.Date = platform::FileAge(path);
+  return mark;
+}
+
 // Largest stored overhead of one block: its record header and the enciphering's
 // padding and count byte.
 constexpr int64_t kBlockOverhead = BlockRecordHeaderSize + 8;
@@ -456,27 +475,16 @@ void TCustomArchiver::AskForNewDisk(int segment) {
   // What the disk just filled looks like, to tell it from a fresh one.
   const platform::DWORD oldSerial = platform::VolumeLabelAndSerial(FDrive).SerialNumber;
   AnsiString closedPath;  // the closed segment's path without its drive
-  int32_t closedDate = -1;
-  int64_t closedSize = -1;
+  TFileMark closed;
   if (segment > 1) {
-    AnsiString closed = GetSegmentFileName(segment - 1);
-    closedPath = closed.substr(std::min(FDrive.size(), closed.size()));
-    closedDate = platform::FileAge(closed);
-    platform::WIN32_FIND_DATAA data;
-    platform::HANDLE h = platform::Api().FindFirstFileA(closed, data);
-    if (h != platform::INVALID_HANDLE_VALUE) {
-      closedSize = data.nFileSize;
-      platform::Api().FindClose(h);
-    }
+    AnsiString name = GetSegmentFileName(segment - 1);
+    closedPath = name.substr(std::min(FDrive.size(), name.size()));
+    closed = MarkOf(name);
   }
   auto isClosedSegment = [&](const AnsiString& drive) {
     if (closedPath.empty()) return false;
-    AnsiString path = drive.substr(0, 2) + closedPath;
-    platform::WIN32_FIND_DATAA data;
-    platform::HANDLE h = platform::Api().FindFirstFileA(path, data);
-    if (h == platform::INVALID_HANDLE_VALUE) return false;
-    platform::Api().FindClose(h);
-    return static_cast<int64_t>(data.nFileSize) == closedSize && platform::FileAge(path) == closedDate;
+    const TFileMark mark = MarkOf(drive.substr(0, 2) + closedPath);
+    return mark.Size != -1 && mark == closed;
   };
 
   AnsiString drive = FDrive;
