@@ -244,22 +244,82 @@ const TChecksumChain& ChecksumChain() {
   return chain;
 }
 
+// Advances N chains (N <= 4) by `steps` bytes each (steps >= 1): each lane's
+// register and data pointer in and out. One chain leaves the processor
+// waiting on each lookup; side by side, the chains fill those waits.
+template <int N>
+void AdvanceChains(uint32_t reg[], const uint8_t* p[], size_t steps) {
+  const uintptr_t base = reinterpret_cast<uintptr_t>(ChecksumChain().Entry);
+  // reg(k+1) = (reg(k) >> 8) ^ Word[index(k)], index(k) = (reg(k) ^ p[k]) & 0xFF.
+  uintptr_t at[N];
+#pragma GCC unroll 4
+  for (int j = 0; j < N; ++j) at[j] = base | uintptr_t{(reg[j] ^ p[j][0]) & 0xFF} << 3;
+  for (size_t i = 1; i < steps; ++i) {
+#pragma GCC unroll 4
+    for (int j = 0; j < N; ++j) {
+      const auto* entry = reinterpret_cast<const uintptr_t*>(at[j]);
+      const uintptr_t rest = uintptr_t{((reg[j] >> 8) ^ p[j][i]) & 0xFF} << 3;
+      reg[j] = (reg[j] >> 8) ^ static_cast<uint32_t>(entry[256]);
+      at[j] = entry[0] ^ rest;
+    }
+  }
+#pragma GCC unroll 4
+  for (int j = 0; j < N; ++j) {
+    reg[j] = (reg[j] >> 8) ^ static_cast<uint32_t>(reinterpret_cast<const uintptr_t*>(at[j])[256]);
+    p[j] += steps;
+  }
+}
+
 }  // namespace
 
 uint32_t BlockChecksum(const void* data, size_t length) {
-  const auto* p = static_cast<const uint8_t*>(data);
-  uint32_t reg = 0xFFFFFFFFu;
-  if (length == 0) return reg;
-  const uintptr_t base = reinterpret_cast<uintptr_t>(ChecksumChain().Entry);
-  // reg(k+1) = (reg(k) >> 8) ^ Word[index(k)], index(k) = (reg(k) ^ p[k]) & 0xFF.
-  uintptr_t at = base | uintptr_t{(reg ^ p[0]) & 0xFF} << 3;
-  for (size_t i = 1; i < length; ++i) {
-    const auto* entry = reinterpret_cast<const uintptr_t*>(at);
-    const uintptr_t rest = uintptr_t{((reg >> 8) ^ p[i]) & 0xFF} << 3;
-    reg = (reg >> 8) ^ static_cast<uint32_t>(entry[256]);
-    at = entry[0] ^ rest;
+  uint32_t reg[1] = {0xFFFFFFFFu};
+  const uint8_t* p[1] = {static_cast<const uint8_t*>(data)};
+  if (length > 0) AdvanceChains<1>(reg, p, length);
+  return reg[0];
+}
+
+void BlockChecksums(const uint8_t* const data[], const size_t lengths[], uint32_t sums[], size_t count) {
+  constexpr int kLanes = 4;
+  size_t job[kLanes], left[kLanes];
+  uint32_t reg[kLanes];
+  const uint8_t* p[kLanes];
+  int active = 0;
+  size_t next = 0;
+  for (;;) {
+    while (active < kLanes && next < count) {
+      if (lengths[next] == 0) {
+        sums[next++] = 0xFFFFFFFFu;
+        continue;
+      }
+      job[active] = next;
+      p[active] = data[next];
+      left[active] = lengths[next];
+      reg[active] = 0xFFFFFFFFu;
+      ++active;
+      ++next;
+    }
+    if (active == 0) return;
+    // All lanes run to the end of the shortest; a finished lane takes the next payload.
+    size_t steps = left[0];
+    for (int j = 1; j < active; ++j) steps = std::min(steps, left[j]);
+    switch (active) {
+      case 4: AdvanceChains<4>(reg, p, steps); break;
+      case 3: AdvanceChains<3>(reg, p, steps); break;
+      case 2: AdvanceChains<2>(reg, p, steps); break;
+      default: AdvanceChains<1>(reg, p, steps); break;
+    }
+    for (int j = active - 1; j >= 0; --j) {
+      left[j] -= steps;
+      if (left[j] > 0) continue;
+      sums[job[j]] = reg[j];
+      --active;
+      job[j] = job[active];
+      left[j] = left[active];
+      reg[j] = reg[active];
+      p[j] = p[active];
+    }
   }
-  return (reg >> 8) ^ static_cast<uint32_t>(reinterpret_cast<const uintptr_t*>(at)[256]);
 }
 
 // ---- names ----

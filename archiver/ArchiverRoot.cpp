@@ -350,6 +350,7 @@ void TArchiverRoot::EnsureBuffers(int64_t size1, int64_t size2) {
 void TArchiverRoot::FreeBuffers() {
   std::vector<uint8_t>().swap(FBuffer1);
   std::vector<uint8_t>().swap(FBuffer2);
+  std::vector<uint8_t>().swap(FAhead);
 }
 
 // ---- operation bracket -------------------------------------------------------------

@@ -289,6 +289,7 @@ class TArchiverRoot : public rtl::TComponent {
   bool FSolid = false;
   rtl::TDateTime FTempFileDate = 0;
   std::vector<uint8_t> FBuffer1, FBuffer2;
+  std::vector<uint8_t> FAhead;  // block records read ahead when extracting
 
  private:
   int32_t FBlockSize = DefaultBlockSize;

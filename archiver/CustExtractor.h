@@ -119,14 +119,30 @@ class TCustomExtractor : public TArchiverRoot {
   void ExtractEntry(const AnsiString& target, bool refuse);
   // The blocks of the current entry to `out` (nothing is written when null).
   void ReadFileData(rtl::TStream* out);
-  // Reads, deciphers, checks and decodes one block record: data and length of
-  // its bytes; returns the record's stored size.
+  // Reads, deciphers, checks and decodes one block record (the next one read
+  // ahead, when there is one): data and length of its bytes; returns the
+  // record's stored size.
   int64_t ReadBlock(const uint8_t*& data, int32_t& length);
+  // Reads the whole block records that lie in the next `bytes` of the
+  // segment (within a bound) into FAhead and computes their checksums
+  // together; what follows the last whole record is left unread.
+  void ReadAhead(int64_t bytes);
   // Passes over the current entry's data from its record at `offset`.
   void SkipEntry(int64_t offset);
   AnsiString DestinationFolder(const TFileEntry& entry, bool& climbsOut) const;
   bool QueryOverwrite(const AnsiString& target);
   void DoEnumerate();
+
+  // A block record read ahead: its length and stored checksum, the checksum
+  // computed over its payload, where the payload lies in FAhead.
+  struct TAheadRecord {
+    int32_t Stored;
+    uint32_t Checksum;
+    uint32_t Sum;
+    size_t At;
+  };
+  std::vector<TAheadRecord> FAheadRecords;
+  size_t FAheadNext = 0;  // the first record not yet taken
 
   bool FOverwriteYesToAll = false;
   AnsiString FTempFileName;    // the inner archive of a solid archive

@@ -57,21 +57,6 @@ DWORD ErrorFromErrno(int error) {
   }
 }
 
-bool IsAscii(std::string_view s) {
-  for (const char c : s)
-    if (static_cast<unsigned char>(c) >= 0x80) return false;
-  return true;
-}
-
-// A Windows name against a host entry: an ASCII entry is its own Windows
-// name, so most entries are compared without converting them; UTF-8 never
-// has fewer bytes than the Windows-1252 name it stands for.
-bool EntryIsName(std::string_view entry, const AnsiString& name) {
-  if (entry.size() < name.size()) return false;
-  if (IsAscii(entry)) return SameName(entry, name);
-  return SameName(rtl::AnsiFromUtf8(entry), name);
-}
-
 struct TChild {
   std::string Name;  // host name
   struct stat St {};  // its lstat
@@ -80,27 +65,16 @@ struct TChild {
 
 // The host name in `dir` of the Windows name `name`: the same bytes in
 // UTF-8 if they exist, else the first entry equal without regard to case.
-std::optional<TChild> LookupChild(const std::string& dir, const AnsiString& name) {
+std::optional<TChild> LookupChild(TFolderNames& names, const std::string& dir, const AnsiString& name) {
   TChild child;
   child.Name = rtl::Utf8FromAnsi(name);
   if (::lstat(JoinHost(dir, child.Name).c_str(), &child.St) == 0) {
     child.Stat = true;
     return child;
   }
-  DIR* d = ::opendir(dir.c_str());
-  if (!d) return std::nullopt;
-  bool found = false;
-  while (const dirent* e = ::readdir(d)) {
-    const std::string_view entry = e->d_name;
-    if (entry == "." || entry == "..") continue;
-    if (EntryIsName(entry, name)) {
-      child.Name = entry;
-      found = true;
-      break;
-    }
-  }
-  ::closedir(d);
-  if (!found) return std::nullopt;
+  std::optional<std::string> entry = names.Find(dir, name);
+  if (!entry) return std::nullopt;
+  child.Name = std::move(*entry);
   child.Stat = ::lstat(JoinHost(dir, child.Name).c_str(), &child.St) == 0;
   return child;
 }
@@ -287,7 +261,7 @@ DWORD TSimFiles::ResolveParsed(const TWinPath& win, TResolved& r) {
   }
   for (std::size_t i = 0; i < win.Parts.size(); ++i) {
     const bool last = i + 1 == win.Parts.size();
-    std::optional<TChild> child = LookupChild(dir, win.Parts[i]);
+    std::optional<TChild> child = LookupChild(FNames, dir, win.Parts[i]);
     if (!child) {
       if (!last) return ERROR_PATH_NOT_FOUND;
       r.Host = JoinHost(dir, rtl::Utf8FromAnsi(win.Parts[i]));
@@ -741,7 +715,7 @@ DWORD TSimFiles::FindFirst(const AnsiString& pattern, HANDLE& handle, WIN32_FIND
   const AnsiString& mask = win.Parts.back();
   TFind find;
   if (!HasWildcards(mask)) {
-    const std::optional<TChild> child = LookupChild(dir.Host, mask);
+    const std::optional<TChild> child = LookupChild(FNames, dir.Host, mask);
     if (!child) return ERROR_FILE_NOT_FOUND;
     const std::string host = JoinHost(dir.Host, child->Name);
     if (child->Stat && S_ISLNK(child->St.st_mode) && !Inside(dir.Volume, host)) return ERROR_FILE_NOT_FOUND;

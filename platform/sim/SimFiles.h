@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "platform/WinApi.h"
+#include "platform/sim/FolderNames.h"
 #include "platform/sim/MachineConfig.h"
 #include "platform/sim/MachineState.h"
 #include "platform/sim/WinPath.h"
@@ -149,6 +150,7 @@ class TSimFiles {
   std::map<HANDLE, TOpenFile> FFiles;
   std::map<HANDLE, TFind> FFinds;
   std::map<std::string, uint64_t> FUsed;  // bytes taken on limited volumes, by root
+  TFolderNames FNames;
   HANDLE FNextHandle = 0x100;
 };
 

@@ -178,4 +178,39 @@ TEST_F(DamagedTest, HostileLengthsAndOffsets) {
   EXPECT_EQ(TryArchive(bytes, eaAbort).substr(0, 9), "EArchiver");
 }
 
+// Blocks are read several at a time: a damaged or cut block still fails in
+// its turn, after the blocks before it are written, and the next file is
+// extracted as usual.
+TEST_F(DamagedTest, ALaterBlockFailsInItsTurn) {
+  const std::string noise = Noise(5 * 1152);
+  MakeFile("C:\\src\\five.bin", noise);
+  MakeFile("C:\\src\\after.txt", "after");
+  TArchiver a;
+  a.SetFileName("C:\\five.arq");
+  a.SetBlockSize(1152);
+  a.SetStartingFolder("C:\\src\\");
+  a.Open();
+  a.AddFile("C:\\src\\five.bin");
+  a.AddFile("C:\\src\\after.txt");
+  a.Close();
+  const std::string good = ReadFile("C:\\five.arq");
+  Before = FilesOnC();
+  // five.bin's blocks are stored as they are (noise): the fourth starts after three records.
+  const size_t first = good.find("five.bin") + 8 + 41;
+  const size_t fourth = first + 3 * (8 + 1152);
+  ASSERT_EQ(good.substr(fourth + 8, 1152), noise.substr(3 * 1152, 1152));
+
+  std::string damaged = good;
+  damaged[fourth + 8 + 100] ^= 0x20;
+  EXPECT_EQ(TryArchive(damaged), "");  // eaContinue: on to the next file
+  EXPECT_EQ(ReadFile("C:\\out\\five.bin"), noise.substr(0, 3 * 1152));
+  EXPECT_EQ(ReadFile("C:\\out\\after.txt"), "after");
+
+  ASSERT_TRUE(platform::DeleteFile("C:\\out\\five.bin"));
+  std::string cut = good.substr(0, fourth + 8 + 600);
+  Put32(cut, 16, static_cast<uint32_t>(cut.size()));
+  EXPECT_EQ(TryArchive(cut, eaAbort), "EReadError");
+  EXPECT_EQ(ReadFile("C:\\out\\five.bin"), noise.substr(0, 3 * 1152));
+}
+
 }  // namespace

@@ -135,6 +135,45 @@ TEST_F(SimPaths, NamesAreFoundWithoutRegardToCaseAndKeepTheirCase) {
   EXPECT_TRUE(std::filesystem::exists(FDir + "/drives/c/Instalação/árvore ação.txt"));
 }
 
+// Names are looked up in folders listed earlier; what the host (another
+// process) changes afterwards must be seen at the next call.
+TEST_F(SimPaths, NamesChangedOnTheHostAreSeenAtOnce) {
+  const std::string c = FDir + "/drives/c";
+  ASSERT_TRUE(M->CreateDirectoryA("C:\\Pasta"));
+  Put("C:\\Pasta\\Um.txt", "um");
+  EXPECT_EQ(Get("c:\\PASTA\\UM.TXT"), "um");  // lists the folder
+
+  HostWrite(c + "/Pasta/Novo.TXT", "novo");
+  EXPECT_EQ(Get("c:\\pasta\\NOVO.txt"), "novo");
+  std::filesystem::rename(c + "/Pasta/Novo.TXT", c + "/Pasta/Outro.dat");
+  EXPECT_EQ(Get("c:\\pasta\\novo.txt"), "<error 2>");
+  EXPECT_EQ(Get("c:\\pasta\\OUTRO.DAT"), "novo");
+  std::filesystem::remove(c + "/Pasta/Outro.dat");
+  EXPECT_EQ(Get("c:\\pasta\\OUTRO.DAT"), "<error 2>");
+  // A name that comes back in another case.
+  HostWrite(c + "/Pasta/OUTRO.DAT", "de volta");
+  EXPECT_EQ(Get("c:\\pasta\\outro.dat"), "de volta");
+
+  // The folder moved away and another made in its place: each answers with its own names.
+  std::filesystem::rename(c + "/Pasta", c + "/Velha");
+  HostWrite(c + "/Pasta/Dois.txt", "dois");
+  EXPECT_EQ(Get("c:\\PASTA\\um.txt"), "<error 2>");
+  EXPECT_EQ(Get("c:\\PASTA\\DOIS.TXT"), "dois");
+  EXPECT_EQ(Get("c:\\velha\\UM.TXT"), "um");
+
+  // More folders than are kept listed: the first one is still answered for rightly.
+  for (int i = 0; i < 80; ++i) {
+    const AnsiString folder = "C:\\Muitas\\F" + std::to_string(i);
+    ASSERT_TRUE(M->CreateDirectoryA("C:\\Muitas") || i > 0);
+    ASSERT_TRUE(M->CreateDirectoryA(folder));
+    Put(folder + "\\A.txt", std::to_string(i));
+    EXPECT_EQ(Get(folder + "\\a.TXT"), std::to_string(i));
+  }
+  HostWrite(c + "/Muitas/F0/B.txt", "b");
+  EXPECT_EQ(Get("c:\\muitas\\f0\\b.TXT"), "b");
+  EXPECT_EQ(Get("c:\\muitas\\f79\\A.TXT"), "79");
+}
+
 TEST_F(SimPaths, RelativePathsFollowEachDrivesCurrentFolder) {
   ASSERT_TRUE(M->CreateDirectoryA("C:\\Dados"));
   ASSERT_TRUE(M->SetCurrentDirectoryA("c:\\dados"));

@@ -1,0 +1,180 @@
+// Folded names of host folders, kept current with inotify.
+
+#include "platform/sim/FolderNames.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/inotify.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+
+#include "platform/sim/WinPath.h"
+#include "rtl/SysUtils.h"
+
+namespace platform::sim {
+
+namespace {
+
+constexpr std::size_t kMaxListings = 64;
+constexpr uint32_t kEvents = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_DELETE_SELF | IN_ONLYDIR;
+
+bool IsAscii(std::string_view s) {
+  for (const char c : s)
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  return true;
+}
+
+// The Windows name of a host entry, folded.
+rtl::AnsiString Folded(std::string_view entry) {
+  return FoldCase(IsAscii(entry) ? rtl::AnsiString(entry) : rtl::AnsiFromUtf8(entry));
+}
+
+bool IsDots(std::string_view entry) { return entry == "." || entry == ".."; }
+
+}  // namespace
+
+TFolderNames::~TFolderNames() {
+  if (FInotify >= 0) ::close(FInotify);
+}
+
+std::optional<std::string> TFolderNames::Scan(const std::string& dir, const rtl::AnsiString& name) {
+  DIR* d = ::opendir(dir.c_str());
+  if (!d) return std::nullopt;
+  const rtl::AnsiString wanted = FoldCase(name);
+  std::optional<std::string> found;
+  while (const dirent* e = ::readdir(d)) {
+    const std::string_view entry = e->d_name;
+    // UTF-8 never has fewer bytes than the Windows-1252 name it stands for.
+    if (IsDots(entry) || entry.size() < name.size()) continue;
+    if (Folded(entry) == wanted) {
+      found = std::string(entry);
+      break;
+    }
+  }
+  ::closedir(d);
+  return found;
+}
+
+std::optional<std::string> TFolderNames::Find(const std::string& dir, const rtl::AnsiString& name) {
+  // The folder's identity now, then every change made before this moment.
+  struct stat st;
+  if (!Ready() || ::stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return Scan(dir, name);
+  ReadEvents();
+  TListing* listing = List(dir, st);
+  if (!listing) return Scan(dir, name);
+  listing->Used = ++FClock;
+  const auto it = listing->Names.find(FoldCase(name));
+  if (it == listing->Names.end()) return std::nullopt;
+  return it->second.front();
+}
+
+bool TFolderNames::Ready() {
+  if (FInotify >= 0) return true;
+  if (FFailed) return false;
+  FInotify = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  FFailed = FInotify < 0;
+  return !FFailed;
+}
+
+void TFolderNames::ReadEvents() {
+  alignas(inotify_event) char buffer[16384];
+  for (;;) {
+    const ssize_t n = ::read(FInotify, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return;  // EAGAIN: nothing more
+    for (ssize_t at = 0; at < n;) {
+      const auto* e = reinterpret_cast<const inotify_event*>(buffer + at);
+      at += static_cast<ssize_t>(sizeof(inotify_event) + e->len);
+      if (e->mask & IN_Q_OVERFLOW) {
+        DropAll();  // events were lost: nothing listed can be trusted
+        return;
+      }
+      const auto watch = FWatches.find(e->wd);
+      if (watch == FWatches.end()) continue;
+      const auto it = FListings.find(watch->second);
+      if (it == FListings.end()) continue;
+      if (e->mask & (IN_IGNORED | IN_DELETE_SELF | IN_UNMOUNT)) {
+        Drop(it, !(e->mask & IN_IGNORED));
+        continue;
+      }
+      if (e->len == 0) continue;
+      const std::string entry = e->name;  // NUL-padded
+      if (e->mask & (IN_CREATE | IN_MOVED_TO)) Add(it->second, entry);
+      if (e->mask & (IN_DELETE | IN_MOVED_FROM)) Remove(it->second, entry);
+    }
+  }
+}
+
+TFolderNames::TListing* TFolderNames::List(const std::string& dir, const struct stat& st) {
+  const TKey key{st.st_dev, st.st_ino};
+  if (const auto it = FListings.find(key); it != FListings.end()) return &it->second;
+
+  if (FListings.size() >= kMaxListings) {
+    auto oldest = FListings.begin();
+    for (auto it = FListings.begin(); it != FListings.end(); ++it)
+      if (it->second.Used < oldest->second.Used) oldest = it;
+    Drop(oldest, true);
+  }
+  // Watched first, listed after: a change in between shows in the listing,
+  // as an event, or both, and adding or removing a name twice changes nothing.
+  const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  struct stat opened;
+  const int watch = ::fstat(fd, &opened) == 0 && opened.st_dev == st.st_dev && opened.st_ino == st.st_ino
+                        ? ::inotify_add_watch(FInotify, dir.c_str(), kEvents)
+                        : -1;
+  struct stat again;
+  // The watch went on whatever the path named at that moment: it must still be this folder.
+  if (watch < 0 || ::stat(dir.c_str(), &again) != 0 || again.st_dev != st.st_dev || again.st_ino != st.st_ino ||
+      FWatches.count(watch)) {
+    if (watch >= 0 && !FWatches.count(watch)) ::inotify_rm_watch(FInotify, watch);
+    ::close(fd);
+    return nullptr;
+  }
+  DIR* d = ::fdopendir(fd);
+  if (!d) {
+    ::inotify_rm_watch(FInotify, watch);
+    ::close(fd);
+    return nullptr;
+  }
+  TListing listing;
+  listing.Watch = watch;
+  while (const dirent* e = ::readdir(d)) {
+    const std::string_view entry = e->d_name;
+    if (!IsDots(entry)) Add(listing, std::string(entry));
+  }
+  ::closedir(d);
+  FWatches[watch] = key;
+  return &FListings.emplace(key, std::move(listing)).first->second;
+}
+
+void TFolderNames::Drop(std::map<TKey, TListing>::iterator it, bool removeWatch) {
+  if (removeWatch) ::inotify_rm_watch(FInotify, it->second.Watch);
+  FWatches.erase(it->second.Watch);
+  FListings.erase(it);
+}
+
+void TFolderNames::DropAll() {
+  // A new descriptor: no event of the old watches can arrive after this.
+  ::close(FInotify);
+  FInotify = -1;
+  FListings.clear();
+  FWatches.clear();
+  Ready();
+}
+
+void TFolderNames::Add(TListing& listing, const std::string& entry) {
+  std::vector<std::string>& names = listing.Names[Folded(entry)];
+  if (std::find(names.begin(), names.end(), entry) == names.end()) names.push_back(entry);
+}
+
+void TFolderNames::Remove(TListing& listing, const std::string& entry) {
+  const auto it = listing.Names.find(Folded(entry));
+  if (it == listing.Names.end()) return;
+  std::erase(it->second, entry);
+  if (it->second.empty()) listing.Names.erase(it);
+}
+
+}  // namespace platform::sim
