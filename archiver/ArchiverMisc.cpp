@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string_view>
+#include <vector>
 
 #include "archiver/Messages.h"
 #include "platform/WinApi.h"
@@ -162,11 +163,11 @@ void ReadEntryFields(rtl::TStream& stream, TFileEntry& entry) {
 }
 
 void WriteEntryFields(rtl::TStream& stream, const TFileEntry& entry) {
-  uint8_t buf[kEntryFieldsSize];
-  TWriter(buf).U32(static_cast<uint32_t>(entry.Name.size()));
-  stream.WriteBuffer(buf, kNameLengthSize);
-  if (!entry.Name.empty()) stream.WriteBuffer(entry.Name.data(), static_cast<int32_t>(entry.Name.size()));
-  TWriter w(buf);
+  // The record goes out in one write: length, name, fields.
+  std::vector<uint8_t> buf(kNameLengthSize + entry.Name.size() + kEntryFieldsSize);
+  TWriter w(buf.data());
+  w.U32(static_cast<uint32_t>(entry.Name.size()));
+  w.Bytes(entry.Name.data(), entry.Name.size());
   w.Ext(rtl::ToExt80(entry.Date));
   w.U32(entry.Attr);
   w.U16(entry.Segment);
@@ -177,7 +178,7 @@ void WriteEntryFields(rtl::TStream& stream, const TFileEntry& entry) {
   w.I32(entry.CompressedSize);
   w.I32(entry.SegmentSize);
   w.I32(entry.SegmentCompressedSize);
-  stream.WriteBuffer(buf, sizeof buf);
+  stream.WriteBuffer(buf.data(), static_cast<int32_t>(buf.size()));
 }
 
 void CheckHeader(const TArchiveHeader& header, uint32_t signature, const AnsiString& fileName,
