@@ -614,6 +614,23 @@ void TEdit::SelectAll() {
 
 AnsiString TEdit::SelText() const { return Text().substr(SelStart(), SelLength()); }
 
+void TEdit::CopyToClipboard() const {
+  if (FPasswordChar == 0 && SelLength() > 0 && Application) Application->Display().SetClipboardText(SelText());
+}
+
+void TEdit::CutToClipboard() {
+  if (FPasswordChar != 0 || FReadOnly || SelLength() == 0) return;
+  CopyToClipboard();
+  ReplaceSelection("");
+}
+
+void TEdit::PasteFromClipboard() {
+  if (FReadOnly || !Application) return;
+  AnsiString text = Application->Display().ClipboardText();
+  text.resize(std::min(text.size(), text.find_first_of("\r\n")));
+  if (!text.empty()) ReplaceSelection(text);
+}
+
 void TEdit::SetMaxLength(int value) { FMaxLength = std::max(0, value); }
 
 void TEdit::SetPasswordChar(char value) {
@@ -722,6 +739,23 @@ void TEdit::ReplaceSelection(const AnsiString& text) {
 void TEdit::KeyDown(WORD& key, TShiftState shift) {
   TWinControl::KeyDown(key, shift);
   const bool extend = shift & ssShift;
+  const bool ctrl = shift & ssCtrl;
+  if (ctrl && key == 'A') {
+    SelectAll();
+    return;
+  }
+  if (ctrl && (key == 'C' || key == VK_INSERT)) {
+    CopyToClipboard();
+    return;
+  }
+  if ((ctrl && key == 'X') || (extend && key == VK_DELETE && SelLength() > 0)) {
+    CutToClipboard();
+    return;
+  }
+  if ((ctrl && key == 'V') || (extend && key == VK_INSERT)) {
+    PasteFromClipboard();
+    return;
+  }
   switch (key) {
     case VK_LEFT:
       MoveCaret(!extend && SelLength() > 0 ? SelStart() : FCaret - 1, extend);
@@ -975,6 +1009,45 @@ void TMemo::CopyToClipboard() const {
   if (Before(SelFirst(), SelLast()) && Application) Application->Display().SetClipboardText(SelText());
 }
 
+void TMemo::CutToClipboard() {
+  if (FReadOnly || !Before(SelFirst(), SelLast())) return;
+  CopyToClipboard();
+  DeleteSelection();
+  Edited();
+}
+
+void TMemo::PasteFromClipboard() {
+  if (FReadOnly || !Application) return;
+  const AnsiString text = Application->Display().ClipboardText();
+  if (text.empty()) return;
+  DeleteSelection();
+  InsertText(text);
+  Edited();
+}
+
+// At the caret; CR LF, LF or CR alone end a line.
+void TMemo::InsertText(const AnsiString& text) {
+  if (FLines.Count() == 0) FLines.Add("");
+  const TPoint at = FCaret;
+  const AnsiString line = FLines[at.Y];
+  const AnsiString tail = line.substr(static_cast<size_t>(at.X));
+  AnsiString current = line.substr(0, static_cast<size_t>(at.X));
+  int y = at.Y;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\r' && text[i] != '\n') {
+      current += text[i];
+      continue;
+    }
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    FLines.SetStrings(y, current);
+    FLines.Insert(++y, "");
+    current.clear();
+  }
+  const int x = static_cast<int>(current.size());
+  FLines.SetStrings(y, current + tail);
+  SetCaretPos({x, y});
+}
+
 bool TMemo::DeleteSelection() {
   const TPoint a = SelFirst(), b = SelLast();
   if (!Before(a, b)) return false;
@@ -1082,9 +1155,18 @@ void TMemo::KeyDown(WORD& key, TShiftState shift) {
     const TDisplayLine& d = FDisplay[std::clamp(cur + delta, 0, static_cast<int>(FDisplay.size()) - 1)];
     MoveCaret({d.Start + std::min(col, d.Length), d.Line}, extend);
   };
-  if ((shift & ssCtrl) && (key == 'A' || key == 'C' || key == VK_INSERT)) {
+  const bool ctrl = shift & ssCtrl;
+  if (ctrl && (key == 'A' || key == 'C' || key == VK_INSERT)) {
     if (key == 'A') SelectAll();
     else CopyToClipboard();
+    return;
+  }
+  if ((ctrl && key == 'X') || (extend && key == VK_DELETE && selected)) {
+    CutToClipboard();
+    return;
+  }
+  if ((ctrl && key == 'V') || (extend && key == VK_INSERT)) {
+    PasteFromClipboard();
     return;
   }
   switch (key) {

@@ -230,6 +230,11 @@ class TEdit : public TWinControl {
   void SetSelLength(int value);
   void SelectAll();
   AnsiString SelText() const;
+  // As the Windows edit: a password edit gives nothing out, a read-only one
+  // takes nothing in, and a paste stops at the first line break.
+  void CopyToClipboard() const;
+  void CutToClipboard();
+  void PasteFromClipboard();
 
   TNotifyEvent OnChange;
 
@@ -327,6 +332,8 @@ class TMemo : public TWinControl {
   void Select(TPoint from, TPoint to);  // the caret goes to `to`
   void SelectAll();
   void CopyToClipboard() const;
+  void CutToClipboard();
+  void PasteFromClipboard();  // the text's line breaks make lines
 
   TNotifyEvent OnChange;
 
@@ -358,6 +365,7 @@ class TMemo : public TWinControl {
   TPoint Clamped(TPoint pos) const;
   void MoveCaret(TPoint pos, bool extend);
   bool DeleteSelection();
+  void InsertText(const AnsiString& text);
   TPoint PosFromPoint(int x, int y);
   void Layout();
   int LineHeight() const;

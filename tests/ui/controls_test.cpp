@@ -200,6 +200,21 @@ TEST_F(UiTest, MemoSelectsByKeysAndMouseAndCopies) {
   Op.Key("BACKSPACE");
   EXPECT_EQ(memo->Lines().Count(), 2);
   EXPECT_EQ(memo->Lines()[0], "seguno");
+
+  // Pasted line breaks make lines; a cut takes the selection out.
+  App.Display().SetClipboardText("um\r\ndois\nt");
+  Op.Key("CTRL+END");
+  Op.Key("SHIFT+INSERT");
+  ASSERT_EQ(memo->Lines().Count(), 4);
+  EXPECT_EQ(memo->Lines()[1], "terceiraum");
+  EXPECT_EQ(memo->Lines()[2], "dois");
+  EXPECT_EQ(memo->Lines()[3], "t");
+  EXPECT_EQ(memo->CaretPos(), Point(1, 3));
+  Op.Key("SHIFT+UP");
+  Op.Key("CTRL+X");
+  EXPECT_EQ(App.Display().ClipboardText(), "ois\r\nt");
+  EXPECT_EQ(memo->Lines()[2], "d");
+  EXPECT_EQ(memo->Lines().Count(), 3);
 }
 
 TEST_F(UiTest, ImagePlacement) {

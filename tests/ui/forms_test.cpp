@@ -61,6 +61,48 @@ TEST_F(UiTest, EditTakesTypingAndReplacesTheTextSelectedOnEntry) {
   EXPECT_EQ(d->Edit->Text(), "Xnew ");
 }
 
+TEST_F(UiTest, EditCutsCopiesAndPastesAsTheWindowsEdit) {
+  std::unique_ptr<TSampleDialog> d(NewForm<TSampleDialog>(&App));
+  TEdit* e = d->Edit;
+  e->SetText("C:\\Arquivos de programas");
+  d->Show();
+  auto clipboard = [&] { return App.Display().ClipboardText(); };
+
+  Op.Key("CTRL+C");  // everything was selected on entry
+  EXPECT_EQ(clipboard(), "C:\\Arquivos de programas");
+  Op.Key("END");
+  for (int i = 0; i < 9; ++i) Op.Key("SHIFT+LEFT");
+  Op.Key("CTRL+X");
+  EXPECT_EQ(clipboard(), "programas");
+  EXPECT_EQ(e->Text(), "C:\\Arquivos de ");
+  App.Display().SetClipboardText("Vantor\r\nsegunda linha");
+  Op.Key("SHIFT+INSERT");  // a single line takes the text up to the line break
+  EXPECT_EQ(e->Text(), "C:\\Arquivos de Vantor");
+  Op.Key("CTRL+A");
+  Op.Key("SHIFT+DELETE");
+  EXPECT_EQ(e->Text(), "");
+  EXPECT_EQ(clipboard(), "C:\\Arquivos de Vantor");
+  e->SetMaxLength(6);
+  Op.Key("CTRL+V");
+  EXPECT_EQ(e->Text(), "C:\\Arq");
+
+  // Read-only: copied from, never changed.
+  e->SetReadOnly(true);
+  e->SelectAll();
+  Op.Key("CTRL+X");
+  Op.Key("CTRL+V");
+  EXPECT_EQ(e->Text(), "C:\\Arq");
+  // A password gives nothing out.
+  e->SetReadOnly(false);
+  e->SetPasswordChar('*');
+  App.Display().SetClipboardText("kept");
+  e->SelectAll();
+  Op.Key("CTRL+C");
+  Op.Key("CTRL+X");
+  EXPECT_EQ(clipboard(), "kept");
+  EXPECT_EQ(e->Text(), "C:\\Arq");
+}
+
 TEST_F(UiTest, TabOrderSkipsWhatCannotTakeTheFocus) {
   auto* f = NewForm<TForm>(&App);
   auto make = [&](const char* name, TWinControl* parent) {
