@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <exception>
 
 #include "platform/Drives.h"
 #include "platform/FileStream.h"
@@ -315,60 +316,94 @@ void TCustomArchiver::WriteBlocks(rtl::TStream& source) {
     entry.CompressedSize = 0;
     const bool encrypted = entry.Has(ffEncrypted);
     const int64_t room = std::min<int64_t>(GetBlockBufferSize(), INT32_MAX);
+    // Blocks are read and compressed a few at a time, so that their checksums
+    // are computed side by side; a handler of the block events sees one block
+    // at a time as ever, and large blocks go one at a time.
+    constexpr int kBatch = 4;
+    constexpr int64_t kBatchedBlockSize = 1 << 20;
+    const int batch = OnCompressBlock || OnCryptBlock || FHeader.BlockSize > kBatchedBlockSize ? 1 : kBatch;
+    // Both buffers keep room for the record's length and checksum in front
+    // of each block, so that a record goes out in one write.
+    constexpr int64_t head = BlockRecordHeaderSize;
+    // A compressor writes at most a little over its input; only that much
+    // of the room has to exist (a handler gets the whole room).
+    auto compressRoom = [&](int64_t n) { return OnCompressBlock ? room : std::min<int64_t>(room, n + n / 100 + 1024); };
+    const int64_t largest = std::min<int64_t>(FHeader.BlockSize, entry.Size);
+    const int64_t stride1 = head + largest + 8;
+    const int64_t stride2 = head + std::max<int64_t>(compressRoom(largest), largest + 8);
+    struct TPrepared {
+      int64_t SourcePosition;
+      int32_t N;
+      uint8_t* Payload;
+      int32_t Length;
+      bool Stored;
+    };
+    TPrepared blocks[kBatch];
     int64_t done = 0;
     while (done < entry.Size) {
-      int64_t sourcePosition = done;
-      int32_t n = static_cast<int32_t>(std::min<int64_t>(FHeader.BlockSize, entry.Size - done));
-      // A compressor writes at most a little over its input; only that much
-      // of the room has to exist (a handler gets the whole room).
-      int64_t compressRoom = OnCompressBlock ? room : std::min<int64_t>(room, int64_t{n} + n / 100 + 1024);
-      // Both buffers keep room for the record's length and checksum in front
-      // of the block, so that the record goes out in one write.
-      constexpr int64_t head = BlockRecordHeaderSize;
-      EnsureBuffers(head + n + 8, head + std::max<int64_t>(compressRoom, int64_t{n} + 8));
-      uint8_t* plain = FBuffer1.data() + head;
-      uint8_t* packed = FBuffer2.data() + head;
-      source.ReadBuffer(plain, n);
-
-      int32_t compressed = static_cast<int32_t>(compressRoom);
-      if (!CompressBlock(packed, compressed, plain, n) || compressed < 0 || compressed > compressRoom)
-        throw EArchiverCompress(ArchMessages().CouldNotCompressBlock());
-      uint8_t* payload;
-      int32_t length;
-      bool stored = !(FHeader.Has(afCompressed) && compressed < n);
-      if (stored) {
-        payload = plain;
-        length = n;
-      } else {
-        payload = packed;
-        length = compressed;
+      EnsureBuffers(batch * stride1, batch * stride2);
+      // Read and compress; a failure ends the batch, after the blocks before it are written.
+      int count = 0;
+      std::exception_ptr failure;
+      try {
+        for (int64_t at = done; count < batch && at < entry.Size; ++count) {
+          TPrepared& b = blocks[count];
+          b.SourcePosition = at;
+          b.N = static_cast<int32_t>(std::min<int64_t>(FHeader.BlockSize, entry.Size - at));
+          uint8_t* plain = FBuffer1.data() + count * stride1 + head;
+          uint8_t* packed = FBuffer2.data() + count * stride2 + head;
+          source.ReadBuffer(plain, b.N);
+          const int64_t limit = compressRoom(b.N);
+          int32_t compressed = static_cast<int32_t>(limit);
+          if (!CompressBlock(packed, compressed, plain, b.N) || compressed < 0 || compressed > limit)
+            throw EArchiverCompress(ArchMessages().CouldNotCompressBlock());
+          b.Stored = !(FHeader.Has(afCompressed) && compressed < b.N);
+          b.Payload = b.Stored ? plain : packed;
+          b.Length = b.Stored ? b.N : compressed;
+          at += b.N;
+        }
+      } catch (...) {
+        failure = std::current_exception();
       }
-      uint32_t checksum = ~BlockChecksum(payload, length);
-      if (encrypted) {
-        if (FKey.empty()) EnterCryptKey();
-        int32_t enciphered = length;
-        EncryptBlock(payload, payload, length, enciphered);
-        if (enciphered < 0 || enciphered > length + 8) throw EArchiverCompress(ArchMessages().CouldNotCompressBlock());
-        length = enciphered;
+      const uint8_t* payloads[kBatch];
+      size_t lengths[kBatch];
+      uint32_t sums[kBatch];
+      for (int i = 0; i < count; ++i) {
+        payloads[i] = blocks[i].Payload;
+        lengths[i] = static_cast<size_t>(blocks[i].Length);
       }
+      BlockChecksums(payloads, lengths, sums, static_cast<size_t>(count));
 
-      if (NeedSpace(int64_t{length} + BlockRecordHeaderSize)) entry.StartOffset = static_cast<uint32_t>(sourcePosition);
-      if (Position() - FArchiveStart + length + BlockRecordHeaderSize > UINT32_MAX)
-        throw rtl::EWriteError("Stream write error");
-      uint8_t* record = payload - head;
-      WriteLE32(record, static_cast<uint32_t>(stored ? -length : length));
-      WriteLE32(record + 4, checksum);
-      FStream->WriteBuffer(record, length + static_cast<int32_t>(head));
+      for (int i = 0; i < count; ++i) {
+        TPrepared& b = blocks[i];
+        int32_t length = b.Length;
+        if (encrypted) {
+          if (FKey.empty()) EnterCryptKey();
+          int32_t enciphered = length;
+          EncryptBlock(b.Payload, b.Payload, length, enciphered);
+          if (enciphered < 0 || enciphered > length + 8) throw EArchiverCompress(ArchMessages().CouldNotCompressBlock());
+          length = enciphered;
+        }
 
-      int32_t recordSize = length + static_cast<int32_t>(BlockRecordHeaderSize);
-      entry.SegmentSize += n;
-      entry.SegmentCompressedSize += recordSize;
-      entry.CompressedSize += recordSize;
-      FHeader.SegmentInfo.Size += n;
-      FHeader.SegmentInfo.CompressedSize += recordSize;
-      FProcessed += n;
-      ReportProgress();
-      done += n;
+        if (NeedSpace(int64_t{length} + BlockRecordHeaderSize)) entry.StartOffset = static_cast<uint32_t>(b.SourcePosition);
+        if (Position() - FArchiveStart + length + BlockRecordHeaderSize > UINT32_MAX)
+          throw rtl::EWriteError("Stream write error");
+        uint8_t* record = b.Payload - head;
+        WriteLE32(record, static_cast<uint32_t>(b.Stored ? -length : length));
+        WriteLE32(record + 4, ~sums[i]);
+        FStream->WriteBuffer(record, length + static_cast<int32_t>(head));
+
+        int32_t recordSize = length + static_cast<int32_t>(BlockRecordHeaderSize);
+        entry.SegmentSize += b.N;
+        entry.SegmentCompressedSize += recordSize;
+        entry.CompressedSize += recordSize;
+        FHeader.SegmentInfo.Size += b.N;
+        FHeader.SegmentInfo.CompressedSize += recordSize;
+        FProcessed += b.N;
+        ReportProgress();
+        done += b.N;
+      }
+      if (failure) std::rethrow_exception(failure);
     }
   } catch (...) {
     LeaveState(osWritingData);

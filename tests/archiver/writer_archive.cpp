@@ -155,6 +155,25 @@ TEST_F(WriterTest, AFullBlockOfNoiseAt1024DoesNotCompress) {
   EXPECT_EQ(a.Header().SegmentInfo.CompressedSize, 0);
   a.Close();
   EXPECT_EQ(ReadFile("C:\\n.arq").substr(16, 4), Hex("11 01 00 00"));  // EndOffset 273
+
+  // Blocks before the one that fails are written first (past the used area),
+  // and the next file goes in as usual.
+  MakeFile("C:\\src\\late.bin", std::string(2048, 'a') + Noise(1024) + std::string(1024, 'b'));
+  MakeFile("C:\\src\\next.txt", "next");
+  TArchiver b;
+  b.SetFileName("C:\\late.arq");
+  b.SetBlockSize(1024);
+  b.SetErrorAction(eaContinue);
+  b.Open();
+  b.AddFile("C:\\src\\late.bin");
+  platform::WIN32_FIND_DATAA data;  // the archive is open: only listed
+  platform::Api().FindClose(platform::Api().FindFirstFileA("C:\\late.arq", data));
+  const uint64_t written = data.nFileSize;
+  b.AddFile("C:\\src\\next.txt");
+  b.Close();
+  EXPECT_GT(written, 273u + 4 + 15 + 41 + 2 * 8);
+  EXPECT_EQ(b.Header().ArchiveInfo.FileCount, 1u);
+  EXPECT_EQ(FirstEntry(ReadFile("C:\\late.arq")).Size, 4);
 }
 
 TEST_F(WriterTest, StoredNames) {
