@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 
 #include "platform/sim/WinPath.h"
 #include "rtl/SysUtils.h"
@@ -57,10 +58,13 @@ std::optional<std::string> TFolderNames::Scan(const std::string& dir, const rtl:
   return found;
 }
 
-std::optional<std::string> TFolderNames::Find(const std::string& dir, const rtl::AnsiString& name) {
+std::optional<std::string> TFolderNames::Find(const std::string& dir, const rtl::AnsiString& name,
+                                              const struct stat* dirStat) {
   // The folder's identity now, then every change made before this moment.
   struct stat st;
-  if (!Ready() || ::stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return Scan(dir, name);
+  if (dirStat) st = *dirStat;
+  else if (::stat(dir.c_str(), &st) != 0) return Scan(dir, name);
+  if (!S_ISDIR(st.st_mode) || !Ready()) return Scan(dir, name);
   ReadEvents();
   TListing* listing = List(dir, st);
   if (!listing) return Scan(dir, name);
@@ -84,6 +88,8 @@ void TFolderNames::ReadEvents() {
     const ssize_t n = ::read(FInotify, buffer, sizeof buffer);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) return;  // EAGAIN: nothing more
+    // Room left for the longest event: the queue was empty after this read.
+    const bool drained = sizeof buffer - static_cast<std::size_t>(n) >= sizeof(inotify_event) + NAME_MAX + 1;
     for (ssize_t at = 0; at < n;) {
       const auto* e = reinterpret_cast<const inotify_event*>(buffer + at);
       at += static_cast<ssize_t>(sizeof(inotify_event) + e->len);
@@ -104,6 +110,7 @@ void TFolderNames::ReadEvents() {
       if (e->mask & (IN_CREATE | IN_MOVED_TO)) Add(it->second, entry);
       if (e->mask & (IN_DELETE | IN_MOVED_FROM)) Remove(it->second, entry);
     }
+    if (drained) return;
   }
 }
 

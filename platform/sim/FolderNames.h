@@ -34,7 +34,9 @@ class TFolderNames {
 
   // The host name of the first entry of `dir` equal to `name` without regard
   // to case; nothing when there is none or the folder cannot be read.
-  std::optional<std::string> Find(const std::string& dir, const rtl::AnsiString& name);
+  // `dirStat`, when given, is a stat of `dir` made just before the call.
+  std::optional<std::string> Find(const std::string& dir, const rtl::AnsiString& name,
+                                  const struct stat* dirStat = nullptr);
 
  private:
   struct TListing {

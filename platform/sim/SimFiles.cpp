@@ -65,14 +65,15 @@ struct TChild {
 
 // The host name in `dir` of the Windows name `name`: the same bytes in
 // UTF-8 if they exist, else the first entry equal without regard to case.
-std::optional<TChild> LookupChild(TFolderNames& names, const std::string& dir, const AnsiString& name) {
+std::optional<TChild> LookupChild(TFolderNames& names, const std::string& dir, const AnsiString& name,
+                                  const struct stat* dirStat = nullptr) {
   TChild child;
   child.Name = rtl::Utf8FromAnsi(name);
   if (::lstat(JoinHost(dir, child.Name).c_str(), &child.St) == 0) {
     child.Stat = true;
     return child;
   }
-  std::optional<std::string> entry = names.Find(dir, name);
+  std::optional<std::string> entry = names.Find(dir, name, dirStat);
   if (!entry) return std::nullopt;
   child.Name = std::move(*entry);
   child.Stat = ::lstat(JoinHost(dir, child.Name).c_str(), &child.St) == 0;
@@ -259,9 +260,11 @@ DWORD TSimFiles::ResolveParsed(const TWinPath& win, TResolved& r) {
     r.Exists = ::stat(dir.c_str(), &r.St) == 0;
     return ERROR_SUCCESS;
   }
+  struct stat dirStat;  // of `dir`, once a level below the root is reached
+  bool dirStatted = false;
   for (std::size_t i = 0; i < win.Parts.size(); ++i) {
     const bool last = i + 1 == win.Parts.size();
-    std::optional<TChild> child = LookupChild(FNames, dir, win.Parts[i]);
+    std::optional<TChild> child = LookupChild(FNames, dir, win.Parts[i], dirStatted ? &dirStat : nullptr);
     if (!child) {
       if (!last) return ERROR_PATH_NOT_FOUND;
       r.Host = JoinHost(dir, rtl::Utf8FromAnsi(win.Parts[i]));
@@ -278,6 +281,8 @@ DWORD TSimFiles::ResolveParsed(const TWinPath& win, TResolved& r) {
     if (!last) {
       if (!S_ISDIR(st.st_mode)) return ERROR_PATH_NOT_FOUND;
       dir = host;
+      dirStat = st;
+      dirStatted = true;
       continue;
     }
     r.Host = host;
