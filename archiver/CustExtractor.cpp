@@ -35,6 +35,10 @@ uint32_t ReadLE32(const uint8_t* p) {
   return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
 }
 
+// The payload length of a block record from its stored length (negative for
+// a block stored as it is; INT32_MIN gives 2^31, more than any buffer).
+int64_t PayloadLength(int32_t stored) { return stored < 0 ? -static_cast<int64_t>(stored) : stored; }
+
 // Size and date of an existing file, for the overwrite dialog and the update rules.
 long double ExistingFileSize(const AnsiString& path) {
   platform::WIN32_FIND_DATAA data;
@@ -658,14 +662,14 @@ int64_t TCustomExtractor::ReadBlock(const uint8_t*& data, int32_t& length) {
     checksum = record.Checksum;
     sum = record.Sum;
     payloadData = FAhead.data() + record.At;
-    plain = static_cast<int32_t>(stored < 0 ? -static_cast<int64_t>(stored) : stored);
+    plain = static_cast<int32_t>(PayloadLength(stored));
   } else {
     const int64_t position = Position();
     uint8_t record[BlockRecordHeaderSize];
     FStream->ReadBuffer(record, sizeof record);
     stored = static_cast<int32_t>(ReadLE32(record));
     checksum = ReadLE32(record + 4);
-    int64_t payload = stored < 0 ? -static_cast<int64_t>(stored) : stored;
+    const int64_t payload = PayloadLength(stored);
 
     // A length the block buffer cannot hold is damage, not a block; one that
     // runs past the used area is a cut archive.
@@ -692,7 +696,7 @@ int64_t TCustomExtractor::ReadBlock(const uint8_t*& data, int32_t& length) {
     throw EArchiverBadCRC(ExtrMessages().BadCRC());
   }
 
-  const int64_t recordSize = BlockRecordHeaderSize + (stored < 0 ? -static_cast<int64_t>(stored) : stored);
+  const int64_t recordSize = BlockRecordHeaderSize + PayloadLength(stored);
   if (stored < 0) {
     data = payloadData;
     length = plain;
@@ -728,27 +732,23 @@ void TCustomExtractor::ReadAhead(int64_t bytes) {
   if (static_cast<int64_t>(FAhead.size()) < bytes) FAhead.resize(static_cast<size_t>(bytes));
   const int32_t got = std::max(FStream->Read(FAhead.data(), static_cast<int32_t>(bytes)), 0);
   const int64_t limit = GetBlockBufferSize();
+  std::vector<const uint8_t*> payloads;
+  std::vector<size_t> lengths;
   size_t at = 0;
   while (at + BlockRecordHeaderSize <= static_cast<size_t>(got)) {
     const int32_t stored = static_cast<int32_t>(ReadLE32(FAhead.data() + at));
-    const int64_t payload = stored < 0 ? -static_cast<int64_t>(stored) : stored;
+    const int64_t payload = PayloadLength(stored);
     if (payload > limit || at + BlockRecordHeaderSize + payload > static_cast<size_t>(got)) break;
     FAheadRecords.push_back({stored, ReadLE32(FAhead.data() + at + 4), 0, at + BlockRecordHeaderSize});
+    payloads.push_back(FAhead.data() + at + BlockRecordHeaderSize);
+    lengths.push_back(static_cast<size_t>(payload));
     at += BlockRecordHeaderSize + static_cast<size_t>(payload);
   }
   if (at != static_cast<size_t>(got)) FStream->Seek(start + static_cast<int64_t>(at), rtl::soBeginning);
 
-  const size_t count = FAheadRecords.size();
-  std::vector<const uint8_t*> payloads(count);
-  std::vector<size_t> lengths(count);
-  std::vector<uint32_t> sums(count);
-  for (size_t i = 0; i < count; ++i) {
-    const TAheadRecord& record = FAheadRecords[i];
-    payloads[i] = FAhead.data() + record.At;
-    lengths[i] = static_cast<size_t>(record.Stored < 0 ? -static_cast<int64_t>(record.Stored) : record.Stored);
-  }
-  BlockChecksums(payloads.data(), lengths.data(), sums.data(), count);
-  for (size_t i = 0; i < count; ++i) FAheadRecords[i].Sum = sums[i];
+  std::vector<uint32_t> sums(payloads.size());
+  BlockChecksums(payloads.data(), lengths.data(), sums.data(), payloads.size());
+  for (size_t i = 0; i < sums.size(); ++i) FAheadRecords[i].Sum = sums[i];
 }
 
 bool TCustomExtractor::UncompressBlock(void* dest, int32_t& destSize, const void* src, int32_t srcSize) {

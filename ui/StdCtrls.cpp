@@ -736,26 +736,28 @@ void TEdit::ReplaceSelection(const AnsiString& text) {
   Invalidate();
 }
 
+namespace {
+
+// The selection and clipboard keys of the Windows edit controls: Ctrl+A,
+// Ctrl+C or Ctrl+Insert, Ctrl+X or Shift+Delete (with a selection), Ctrl+V or
+// Shift+Insert. True when `key` was one of them.
+template <class TControl>
+bool ClipboardKey(TControl& control, WORD key, TShiftState shift, bool selected) {
+  const bool ctrl = shift & ssCtrl, extend = shift & ssShift;
+  if (ctrl && key == 'A') control.SelectAll();
+  else if (ctrl && (key == 'C' || key == VK_INSERT)) control.CopyToClipboard();
+  else if ((ctrl && key == 'X') || (extend && key == VK_DELETE && selected)) control.CutToClipboard();
+  else if ((ctrl && key == 'V') || (extend && key == VK_INSERT)) control.PasteFromClipboard();
+  else return false;
+  return true;
+}
+
+}  // namespace
+
 void TEdit::KeyDown(WORD& key, TShiftState shift) {
   TWinControl::KeyDown(key, shift);
   const bool extend = shift & ssShift;
-  const bool ctrl = shift & ssCtrl;
-  if (ctrl && key == 'A') {
-    SelectAll();
-    return;
-  }
-  if (ctrl && (key == 'C' || key == VK_INSERT)) {
-    CopyToClipboard();
-    return;
-  }
-  if ((ctrl && key == 'X') || (extend && key == VK_DELETE && SelLength() > 0)) {
-    CutToClipboard();
-    return;
-  }
-  if ((ctrl && key == 'V') || (extend && key == VK_INSERT)) {
-    PasteFromClipboard();
-    return;
-  }
+  if (ClipboardKey(*this, key, shift, SelLength() > 0)) return;
   switch (key) {
     case VK_LEFT:
       MoveCaret(!extend && SelLength() > 0 ? SelStart() : FCaret - 1, extend);
@@ -1155,20 +1157,7 @@ void TMemo::KeyDown(WORD& key, TShiftState shift) {
     const TDisplayLine& d = FDisplay[std::clamp(cur + delta, 0, static_cast<int>(FDisplay.size()) - 1)];
     MoveCaret({d.Start + std::min(col, d.Length), d.Line}, extend);
   };
-  const bool ctrl = shift & ssCtrl;
-  if (ctrl && (key == 'A' || key == 'C' || key == VK_INSERT)) {
-    if (key == 'A') SelectAll();
-    else CopyToClipboard();
-    return;
-  }
-  if ((ctrl && key == 'X') || (extend && key == VK_DELETE && selected)) {
-    CutToClipboard();
-    return;
-  }
-  if ((ctrl && key == 'V') || (extend && key == VK_INSERT)) {
-    PasteFromClipboard();
-    return;
-  }
+  if (ClipboardKey(*this, key, shift, selected)) return;
   switch (key) {
     case VK_UP: moveDisplay(-1); break;
     case VK_DOWN: moveDisplay(1); break;
