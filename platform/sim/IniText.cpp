@@ -7,7 +7,18 @@
 
 namespace platform::sim {
 
-TIniText::TIniText(std::string_view text) {
+namespace {
+
+// The names a caller asks for lose their blanks and tabs, as the names in the file do.
+std::string_view TrimName(std::string_view name) {
+  const std::size_t first = name.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  return name.substr(first, name.find_last_not_of(" \t") - first + 1);
+}
+
+}  // namespace
+
+TIniText::TIniText(std::string_view text, TSemicolon semicolon) {
   std::size_t pos = 0;
   while (pos < text.size()) {
     std::size_t end = text.find_first_of("\r\n", pos);
@@ -15,9 +26,9 @@ TIniText::TIniText(std::string_view text) {
     const AnsiString line = rtl::Trim(text.substr(pos, end - pos));
     pos = end + (text.substr(end, 2) == "\r\n" ? 2 : 1);
 
-    if (line.empty() || line[0] == ';') continue;
+    if (line.empty() || (line[0] == ';' && semicolon == TSemicolon::Comment)) continue;
     if (line[0] == '[') {
-      const std::size_t close = line.find(']');
+      const std::size_t close = line.rfind(']');
       FSections.push_back({rtl::Trim(line.substr(1, close == AnsiString::npos ? AnsiString::npos : close - 1)), {}});
       continue;
     }
@@ -30,6 +41,7 @@ TIniText::TIniText(std::string_view text) {
 }
 
 const TIniText::TSection* TIniText::Section(std::string_view name) const {
+  name = TrimName(name);
   for (const TSection& s : FSections)
     if (SameName(s.Name, name)) return &s;
   return nullptr;
@@ -38,6 +50,7 @@ const TIniText::TSection* TIniText::Section(std::string_view name) const {
 bool TIniText::Find(std::string_view section, std::string_view key, AnsiString& value) const {
   const TSection* s = Section(section);
   if (!s) return false;
+  key = TrimName(key);
   for (const auto& [k, v] : s->Keys)
     if (SameName(k, key)) {
       value = v;
@@ -49,7 +62,7 @@ bool TIniText::Find(std::string_view section, std::string_view key, AnsiString& 
 uint32_t ProfileString(std::string_view fileText, std::string_view section, std::string_view key,
                        std::string_view defaultValue, AnsiString& result, uint32_t size) {
   AnsiString value;
-  if (TIniText(fileText).Find(section, key, value)) {
+  if (TIniText(fileText, TIniText::TSemicolon::Key).Find(section, key, value)) {
     if (value.size() > 1 && (value[0] == '"' || value[0] == '\'') && value.back() == value[0])
       value = value.substr(1, value.size() - 2);
   } else {

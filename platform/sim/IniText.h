@@ -1,8 +1,10 @@
 #pragma once
-// Profile (INI) text as Windows reads it: "[section]" lines, "key=value"
-// lines, ';' comments at the start of a line; sections and keys found without
-// regard to case, the first of repeated ones winning. Used for the programs'
-// profile files and for the machine's own settings.
+// Profile (INI) text as Windows reads it: "[section]" lines naming the text
+// up to the last ']' of the line, "key=value" lines; sections and keys found
+// without regard to case and to blanks and tabs around the names asked for, the
+// first of repeated ones winning. To the profile reader a line beginning with
+// ';' is a key like any other (its name begins with ';'); the machine's own
+// settings files read such lines as comments.
 
 #include <string_view>
 #include <utility>
@@ -21,8 +23,10 @@ class TIniText {
     std::vector<std::pair<AnsiString, AnsiString>> Keys;  // blanks trimmed, in file order
   };
 
+  enum class TSemicolon { Key, Comment };
+
   TIniText() = default;
-  explicit TIniText(std::string_view text);
+  explicit TIniText(std::string_view text, TSemicolon semicolon = TSemicolon::Comment);
 
   // The first section of that name, or null.
   const TSection* Section(std::string_view name) const;

@@ -31,7 +31,14 @@ TEST_F(SimProfile, ReadsAsWindows) {
       "[geral]\r\n"
       "Outra=da segunda secao\n"
       "[Longo]\r\n"
-      "Texto=" + std::string(3000, 'z') + "\r\n"));
+      "Texto=" + std::string(3000, 'z') + "\r\n"
+      "[X]Y] resto\r\n"
+      "Chave=de X]Y\r\n"
+      "[X]\r\n"
+      "Chave=de X\r\n"
+      ";Nota=ponto e virgula\r\n"
+      "[\tTab\t]\r\n"
+      "\tK\t=\tv\t\r\n"));
   struct {
     const char* section;
     const char* key;
@@ -49,11 +56,20 @@ TEST_F(SimProfile, ReadsAsWindows) {
       {"Geral", "Igual", "", "a=b"},
       {"Geral", "SemIgual", "def", "def"},
       {"Geral", "Cauda", "", "valor ; nao e comentario"},
-      {"Geral", ";Nome", "def", "def"},
+      {"Geral", ";Nome", "def", "comentario"},      // a line beginning with ';' is a key
       {"Geral", "Outra", "def", "def"},              // only the first section of a name is read
       {"pasta e icones", "PASTA_PADRÃO", "", "Grupo"},
       {"Geral", "Falta", "padrão  ", "padrão"},    // the default loses its trailing blanks
       {"Falta", "Nome", "", ""},
+      {" \tGeral\t ", "\t Nome ", "", "Vantor Q-Mira"},  // blanks and tabs around asked names go
+      {"Geral", " ", "def", "def"},
+      {"X]Y", "Chave", "", "de X]Y"},               // a header runs to the last ']' of its line
+      {"x]y", "chave", "", "de X]Y"},
+      {"X", "Chave", "", "de X"},                    // "[X]Y]" is no section X: the later [X] is the first
+      {"X", ";Nota", "", "ponto e virgula"},
+      {"X", "Nota", "def", "def"},
+      {"Tab", "K", "", "v"},
+      {"\tTab", "K\t", "", "v"},
   };
   for (const auto& c : cases) {
     AnsiString result = "canary";
