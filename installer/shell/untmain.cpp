@@ -158,9 +158,14 @@ void TFRMMain::Timer1Timer(ui::TObject*) {
 
 void IniciaInstalador(ui::TApplication& application) {
   rtl::ApplyRegionalOverrides();
-  // Once per program: the wizard talks to Program Manager through it.
-  platform::DdeInitialize();
   application.SetTitle("Instalação do Vantor Q-Mira"_a);
+  // Once per program: the wizard talks to Program Manager through it. Without
+  // the library the installer still runs; no conversation will open later.
+  try {
+    platform::DdeInitialize();
+  } catch (const platform::EDdeError& error) {
+    application.HandleException(error);
+  }
   application.CreateForm(FRMMain);
   application.CreateForm(FRMProcess);
   FRMProcess->SetBounds(10, ui::Screen->Height() - FRMProcess->Height(), FRMProcess->Width(), FRMProcess->Height());
@@ -182,6 +187,9 @@ void ConfiguraArchiver(archiver::TArchiver& a) {
   a.SetErrorAction(archiver::eaAsk);
   a.SetFilter("*.*");
   a.SetLanguage(archiver::lgPortuguese);
+  // The windows store all 69 texts after the language; they are the Portuguese
+  // set's own but for AskOverwrite, which no language fills and no operation shows.
+  a.ArchMessages().SetAskOverwrite("Do you want to overwrite file %s (%d, %s) ?");
   a.SetOptions({archiver::oStoreEmptyFolders, archiver::oCompress, archiver::oEraseFirstDisk, archiver::oEraseNewDisk,
                 archiver::oConfirmFileDeletion, archiver::oRecurseFolders, archiver::oRestorePath,
                 archiver::oSecureAccess});

@@ -33,6 +33,24 @@ TEST(ConverteEstilo, MapsTheScriptStylesToDirections) {
     EXPECT_EQ(ConverteEstilo(static_cast<uint8_t>(estilo)), direction) << "style " << estilo;
 }
 
+TEST_F(Background, TheArchiversCarryAllSixtyNinePortugueseTexts) {
+  archiver::TArchiver a;
+  ConfiguraArchiver(a);
+  archiver::TArchMessages portuguese;
+  portuguese.LoadLanguage(archiver::lgPortuguese);
+  const archiver::TArchMessages& m = a.ArchMessages();
+  ASSERT_EQ(m.KeyCount(), 69);
+  EXPECT_EQ(m.Language(), archiver::lgPortuguese);
+  EXPECT_EQ(m.AskOverwrite(), "Do you want to overwrite file %s (%d, %s) ?");
+  EXPECT_EQ(m.BadSignature(), "Assinatura incorreta: arquivo \"%s\" n\xE3o \xE9 v\xE1lido.");
+  EXPECT_EQ(m.CantDeleteInExtStr(), "Can't delete files in an external stream");
+  for (int i = 0; i < m.KeyCount(); ++i) {
+    const auto key = static_cast<archiver::TMessageKey>(i);
+    if (key == archiver::mkAskOverwrite) continue;
+    EXPECT_EQ(m.Text(key), portuguese.Text(key)) << archiver::MessageKeyName(key);
+  }
+}
+
 TEST_F(Background, AGradientTakesTheScriptsColoursAndTheLowByteOfItsStyle) {
   struct TCase {
     const char* Tipo;

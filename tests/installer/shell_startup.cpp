@@ -1,7 +1,9 @@
 // Start-up: the setup script, the installation state, the per-user key, the
 // scratch folder and the two boxes that end the program.
 
+#include "platform/Dde.h"
 #include "platform/Registry.h"
+#include "platform/sim/MachineConfig.h"
 #include "tests/installer/shell_fixture.h"
 
 using namespace installer;
@@ -153,6 +155,27 @@ TEST_F(Startup, AnotherPreparationErrorIsShownAndStartUpGoesOn) {
   ASSERT_NE(FRMMain, nullptr);
   ASSERT_NE(FRMProcess, nullptr);
   EXPECT_EQ(FRMMain->Timer1->Interval(), 250u);
+}
+
+TEST_F(Startup, ADdeInitialisationErrorIsShownAndStartUpGoesOn) {
+  platform::sim::TMachineConfig config = platform::sim::LoadMachineConfig(Dir());
+  config.DdeInitializeError = platform::DMLERR_NO_CONV_ESTABLISHED;
+  platform::sim::SaveMachineConfig(Dir(), config);
+  Open();
+  Machine()->SetModuleFileName(Medium() + "INSTALAR.EXE");
+  platform::DdeUninitialize();  // an earlier test's library belongs to its own machine
+  Script(kScriptSimples);
+  ASSERT_TRUE(Inicia());
+  const auto boxes = Caixas(platform::dkMessageBox);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].Caption, "Instala\xE7\xE3o do Vantor Q-Mira");
+  EXPECT_EQ(boxes[0].Text, "DDE Erro - conversa\xE7\xE3o n\xE3o estabelecida ($0400A)");
+  EXPECT_EQ(platform::DdeInstance(), 0u);
+  ASSERT_NE(FRMProcess, nullptr);
+  EXPECT_EQ(FRMMain->Timer1->Interval(), 250u);
+  EXPECT_EQ(NomeAplicacao, "Vantor Q-Mira");
+  platform::TDdeClientConv conv;
+  EXPECT_FALSE(conv.Open("PROGMAN", "PROGMAN"));
 }
 
 }  // namespace
