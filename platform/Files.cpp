@@ -233,9 +233,13 @@ std::vector<AnsiString> ReadTextLines(const AnsiString& fileName) {
   AnsiString text;
   char buffer[65536];
   for (;;) {
-    const int32_t read = stream.Read(buffer, sizeof buffer);
-    if (read <= 0) break;
-    text.append(buffer, static_cast<size_t>(read));
+    // A read that fails is an error, not the end of the text.
+    DWORD read = 0;
+    if (!Api().ReadFile(stream.Handle(), buffer, sizeof buffer, read))
+      throw rtl::EReadError(rtl::Format("Cannot read file \"%s\". %s",
+                                        {ExpandFileName(fileName), SysErrorMessage(Api().GetLastError())}));
+    if (read == 0) break;
+    text.append(buffer, read);
   }
   return SplitTextLines(text);
 }
@@ -281,13 +285,15 @@ AnsiString SysErrorMessage(DWORD code) {
 }
 
 TPictureKind PictureKindFromFileName(const AnsiString& fileName) {
-  AnsiString ext = rtl::AnsiLowerCase(rtl::ExtractFileExt(fileName));
-  if (!ext.empty()) ext.erase(0, 1);
+  AnsiString written = rtl::ExtractFileExt(fileName);
+  if (!written.empty()) written.erase(0, 1);
+  const AnsiString ext = rtl::AnsiLowerCase(written);
   if (ext == "bmp") return pkBitmap;
   if (ext == "ico") return pkIcon;
   if (ext == "wmf" || ext == "emf") return pkMetafile;
   if (ext == "jpg" || ext == "jpeg") return pkJpeg;
-  throw EInvalidGraphic(rtl::Format("Arquivo de imagem com extenão desconhecida (.%s)"_a, {ext}));
+  // The message names the extension as the file name writes it.
+  throw EInvalidGraphic(rtl::Format("Arquivo de imagem com extenão desconhecida (.%s)"_a, {written}));
 }
 
 }  // namespace platform

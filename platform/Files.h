@@ -45,7 +45,8 @@ int32_t FileGetAttr(const AnsiString& path);
 DWORD FileSetAttr(const AnsiString& path, DWORD attributes);
 
 // The whole file split at CR LF, CR or LF. EFOpenError naming the file and the
-// system's reason when it cannot be opened.
+// system's reason when it cannot be opened, EReadError "Cannot read file "%s".
+// <reason>" when a read fails after that.
 std::vector<AnsiString> ReadTextLines(const AnsiString& fileName);
 // The same split over text already in memory.
 std::vector<AnsiString> SplitTextLines(const AnsiString& text);
@@ -60,7 +61,7 @@ AnsiString SysErrorMessage(DWORD code);
 enum TPictureKind { pkBitmap, pkIcon, pkMetafile, pkJpeg };
 RTL_EXCEPTION(EInvalidGraphic, rtl::Exception);
 // EInvalidGraphic "Arquivo de imagem com extenão desconhecida (.%s)" with the
-// lower-case extension for any other extension.
+// extension as the name writes it for any other extension.
 TPictureKind PictureKindFromFileName(const AnsiString& fileName);
 
 }  // namespace platform

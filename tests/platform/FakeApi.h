@@ -74,9 +74,11 @@ class TFakeApi : public TWinApi {
     Open[h] = TOpenFile{Key(Full(fileName)), 0};
     return h;
   }
+  DWORD ReadFailure = 0;  // when set, reads after the first fail with this code
   bool ReadFile(HANDLE h, void* buffer, DWORD count, DWORD& read) override {
     auto* f = OpenFile(h);
     if (!f) return false;
+    if (ReadFailure != 0 && f->Position > 0) return LastError = ReadFailure, false;
     const std::string& data = Files[f->Key].Data;
     read = f->Position >= data.size() ? 0 : static_cast<DWORD>(std::min<size_t>(count, data.size() - f->Position));
     std::copy_n(data.data() + std::min<size_t>(f->Position, data.size()), read, static_cast<char*>(buffer));

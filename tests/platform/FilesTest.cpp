@@ -144,6 +144,15 @@ TEST(Files, ReadTextLinesNamesTheFileAndTheReason) {
               "Cannot open file \"C:\\WINDOWS\\temp\\tqsetup\\falta.txt\". "
               "O sistema não pode encontrar o arquivo especificado"_a);
   }
+  // A read that fails after the open raises, instead of giving the lines read so far.
+  api.AddFile("C:\\Grande.txt", std::string(70000, 'x') + "\r\nfim");
+  api.ReadFailure = ERROR_NOT_READY;
+  try {
+    ReadTextLines("C:\\Grande.txt");
+    FAIL();
+  } catch (const rtl::EReadError& e) {
+    EXPECT_EQ(e.Message(), "Cannot read file \"C:\\Grande.txt\". "_a + SysErrorMessage(ERROR_NOT_READY));
+  }
 }
 
 TEST(FileStream, ModesAndErrors) {
@@ -195,7 +204,7 @@ TEST(Pictures, KindFollowsTheExtensionWithoutCase) {
       {"b.jpg", pkJpeg},       {"b.JPEG", pkJpeg},
   };
   for (const auto& row : known) EXPECT_EQ(PictureKindFromFileName(row.name), row.kind) << row.name;
-  for (const auto& [name, ext] : {std::pair{"anim.GIF", "gif"}, std::pair{"semext", ""}, std::pair{"a.png", "png"}}) {
+  for (const auto& [name, ext] : {std::pair{"FUNDO.GIF", "GIF"}, std::pair{"anim.gif", "gif"}, std::pair{"semext", ""}, std::pair{"a.png", "png"}}) {
     try {
       PictureKindFromFileName(name);
       ADD_FAILURE() << name;
