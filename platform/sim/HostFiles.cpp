@@ -3,6 +3,7 @@
 #include "platform/sim/HostFiles.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -70,5 +71,16 @@ std::string JoinHost(const std::string& dir, std::string_view name) {
 }
 
 std::string HostError(int error) { return std::strerror(error); }
+
+THostLock::THostLock(const std::string& lockFile) {
+  FFd = ::open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+  if (FFd >= 0)
+    while (::flock(FFd, LOCK_EX) != 0 && errno == EINTR) {
+    }
+}
+
+THostLock::~THostLock() {
+  if (FFd >= 0) ::close(FFd);  // closing releases the lock
+}
 
 }  // namespace platform::sim

@@ -18,4 +18,19 @@ std::string JoinHost(const std::string& dir, std::string_view name);
 // The host's text for errno.
 std::string HostError(int error);
 
+// An exclusive lock on a lock file (made when missing), held for the object's
+// life, so that processes of a machine change a shared file one at a time.
+class THostLock {
+ public:
+  explicit THostLock(const std::string& lockFile);
+  ~THostLock();
+  THostLock(const THostLock&) = delete;
+  THostLock& operator=(const THostLock&) = delete;
+  // False when the lock file could not be opened; errno tells why.
+  bool Held() const { return FFd >= 0; }
+
+ private:
+  int FFd = -1;
+};
+
 }  // namespace platform::sim

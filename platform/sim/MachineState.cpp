@@ -43,11 +43,17 @@ bool TMachineState::ProgManStarted() {
   return TIniText(FText).Find("ProgramManager", "Running", running) && SameName(running, "yes");
 }
 
-void TMachineState::SetDisk(char drive, const std::string& disk) { Write(drive, disk, ProgManStarted()); }
+void TMachineState::SetDisk(char drive, const std::string& disk) { Write(drive, disk, false); }
 
 void TMachineState::SetProgManStarted() { Write(0, {}, true); }
 
-void TMachineState::Write(char drive, const std::string& disk, bool progManStarted) {
+void TMachineState::Write(char drive, const std::string& disk, bool startProgMan) {
+  // The change is made on the file as it is now, under the lock, so that two
+  // processes changing it at once both keep their change.
+  const THostLock lock(FFile + ".lock");
+  if (!lock.Held()) throw EMachineError("Cannot lock " + FFile + ": " + HostError(errno));
+  FStamp = {};
+  const bool progManStarted = startProgMan || ProgManStarted();
   std::string text = "[Media]\n";
   for (const TDriveConfig& d : FConfig.Drives)
     if (d.Kind == dkRemovable) text += std::string(1, d.Letter) + "=" + (d.Letter == drive ? disk : Disk(d.Letter)) + "\n";

@@ -23,8 +23,9 @@ class TMachineState {
 
  private:
   void Refresh();
-  // Writes the whole state with one drive's disk changed (drive 0: none).
-  void Write(char drive, const std::string& disk, bool progManStarted);
+  // Writes the whole state with one drive's disk changed (drive 0: none) and,
+  // with `startProgMan`, Program Manager marked as started.
+  void Write(char drive, const std::string& disk, bool startProgMan);
 
   std::string FFile;
   const TMachineConfig& FConfig;

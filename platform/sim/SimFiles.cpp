@@ -245,13 +245,60 @@ bool TSimFiles::Inside(const TVolume& volume, const std::string& host) const {
   return r == "/" || p == r || (p.starts_with(r) && p[r.size()] == '/');
 }
 
+int TSimFiles::OpenInVolume(const TVolume& volume, const std::string& host, int flags) const {
+  // Where the entry is now: its folder, and for a link (which Resolve let
+  // through only when it stays inside the drive) the place it names.
+  std::string target = host;
+  struct stat st;
+  if (::lstat(host.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+    char resolved[PATH_MAX];
+    if (!::realpath(host.c_str(), resolved)) return -1;
+    target = resolved;
+  }
+  const std::size_t slash = target.rfind('/');
+  const std::string name = target.substr(slash + 1);
+  char root[PATH_MAX], folder[PATH_MAX];
+  if (!::realpath(volume.Root.c_str(), root) ||
+      !::realpath(slash == 0 ? "/" : target.substr(0, slash).c_str(), folder))
+    return -1;
+  const std::string_view rootView = root;
+  std::string_view rest = folder;
+  if (rootView != "/") {
+    if (!rest.starts_with(rootView) || (rest.size() > rootView.size() && rest[rootView.size()] != '/')) {
+      errno = EACCES;  // the folder has left the drive
+      return -1;
+    }
+    rest.remove_prefix(rootView.size());
+  }
+  // From the drive's root down, every level opened without following a link:
+  // a component swapped for a link since it was checked fails here.
+  int dirFd = ::open(root, O_PATH | O_DIRECTORY | O_CLOEXEC);
+  for (std::size_t pos = 0; dirFd >= 0 && pos < rest.size();) {
+    std::size_t end = rest.find('/', pos);
+    if (end == std::string_view::npos) end = rest.size();
+    if (end > pos) {
+      const int next = ::openat(dirFd, std::string(rest.substr(pos, end - pos)).c_str(),
+                                O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+      ::close(dirFd);
+      dirFd = next;
+    }
+    pos = end + 1;
+  }
+  if (dirFd < 0) return -1;
+  const int fd = ::openat(dirFd, name.c_str(), flags | O_NOFOLLOW | O_CLOEXEC, 0644);
+  const int error = errno;
+  ::close(dirFd);
+  errno = error;
+  return fd;
+}
+
 DWORD TSimFiles::Resolve(const AnsiString& path, TResolved& r, TWildcards wildcards) {
   TWinPath win;
   if (DWORD error = ParseWinPath(path, FCurrent, wildcards, win); error != ERROR_SUCCESS) return error;
   return ResolveParsed(win, r);
 }
 
-DWORD TSimFiles::ResolveParsed(const TWinPath& win, TResolved& r) {
+DWORD TSimFiles::ResolveParsed(const TWinPath& win, TResolved& r, bool missingFolders) {
   r.Win = win;
   if (DWORD error = VolumeOf(win.Drive, r.Volume); error != ERROR_SUCCESS) return error;
   std::string dir = r.Volume.Root;
@@ -266,8 +313,9 @@ DWORD TSimFiles::ResolveParsed(const TWinPath& win, TResolved& r) {
     const bool last = i + 1 == win.Parts.size();
     std::optional<TChild> child = LookupChild(FNames, dir, win.Parts[i], dirStatted ? &dirStat : nullptr);
     if (!child) {
-      if (!last) return ERROR_PATH_NOT_FOUND;
-      r.Host = JoinHost(dir, rtl::Utf8FromAnsi(win.Parts[i]));
+      if (!last && !missingFolders) return ERROR_PATH_NOT_FOUND;
+      r.Host = dir;
+      for (std::size_t j = i; j < win.Parts.size(); ++j) r.Host = JoinHost(r.Host, rtl::Utf8FromAnsi(win.Parts[j]));
       r.Exists = false;
       return ERROR_SUCCESS;
     }
@@ -293,9 +341,11 @@ DWORD TSimFiles::ResolveParsed(const TWinPath& win, TResolved& r) {
   return ERROR_SUCCESS;
 }
 
-DWORD TSimFiles::HostPath(const AnsiString& path, std::string& host) {
+DWORD TSimFiles::HostPath(const AnsiString& path, std::string& host, bool missingFolders) {
   TResolved r;
-  if (DWORD error = Resolve(path, r); error != ERROR_SUCCESS) return error;
+  TWinPath win;
+  if (DWORD error = ParseWinPath(path, FCurrent, wcRefuse, win); error != ERROR_SUCCESS) return error;
+  if (DWORD error = ResolveParsed(win, r, missingFolders); error != ERROR_SUCCESS) return error;
   host = r.Host;
   return ERROR_SUCCESS;
 }
@@ -505,7 +555,8 @@ DWORD TSimFiles::CreateFile(const AnsiString& path, DWORD access, DWORD share, D
   int mode = writes || create || truncate ? O_RDWR : O_RDONLY;
   if (create) mode |= O_CREAT | O_EXCL;
   if (truncate) mode |= O_TRUNC;
-  const int fd = ::open(r.Host.c_str(), mode | O_CLOEXEC, 0644);
+  if (BeforeOpen) BeforeOpen();
+  const int fd = OpenInVolume(r.Volume, r.Host, mode);
   if (fd < 0) return ErrorFromErrno(errno);
   struct stat st;
   ::fstat(fd, &st);

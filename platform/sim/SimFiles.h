@@ -56,10 +56,14 @@ class TSimFiles {
   UINT ErrorMode = 0;
   // Reads machine.ini again (a removable drive holds a disk this process does not know yet).
   std::function<void()> ReloadConfig;
+  // Runs between the check of a path and the open of its file (tests change the host there).
+  std::function<void()> BeforeOpen;
 
   // -- paths and folders
   DWORD FullPath(const AnsiString& path, TWinPath& result, TWildcards wildcards = wcRefuse) const;
-  DWORD HostPath(const AnsiString& path, std::string& host);
+  // The host entry of a path, or the name it would be made with. With
+  // `missingFolders`, folders that do not exist yet are named as written too.
+  DWORD HostPath(const AnsiString& path, std::string& host, bool missingFolders = false);
   DWORD Attributes(const AnsiString& path, DWORD& attributes);
   DWORD SetAttributes(const AnsiString& path, DWORD attributes);
   DWORD Facts(const AnsiString& path, TFileFacts& facts);
@@ -128,8 +132,11 @@ class TSimFiles {
   };
 
   DWORD Resolve(const AnsiString& path, TResolved& r, TWildcards wildcards = wcRefuse);
-  DWORD ResolveParsed(const TWinPath& win, TResolved& r);
+  DWORD ResolveParsed(const TWinPath& win, TResolved& r, bool missingFolders = false);
   bool Inside(const TVolume& volume, const std::string& host) const;
+  // open(2) of a checked host path, relative to its folder as it is inside the
+  // drive and following no link; -1 with errno (EACCES when the folder left the drive).
+  int OpenInVolume(const TVolume& volume, const std::string& host, int flags) const;
   DWORD SharingAllows(dev_t dev, ino_t ino, DWORD access, DWORD share) const;
   bool OpenWithoutShareDelete(dev_t dev, ino_t ino) const;
   bool UnderCurrentDirectory(const TWinPath& dir) const;

@@ -181,9 +181,9 @@ void TSimMachine::InsertDisk(char drive, const std::string& disk) {
   FState.SetDisk(drive, disk);
 }
 
-std::string TSimMachine::HostPath(const AnsiString& windowsPath) {
+std::string TSimMachine::HostPath(const AnsiString& windowsPath, bool missingFolders) {
   std::string host;
-  return FFiles.HostPath(windowsPath, host) == ERROR_SUCCESS ? host : std::string();
+  return FFiles.HostPath(windowsPath, host, missingFolders) == ERROR_SUCCESS ? host : std::string();
 }
 
 // ---- files ------------------------------------------------------------------------

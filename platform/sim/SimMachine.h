@@ -41,8 +41,10 @@ class TSimMachine : public TWinApi {
   void InsertDisk(char drive, const std::string& disk);
   std::string CurrentDisk(char drive) { return FState.Disk(drive); }
   // The host file of a Windows path (existing, or the name it would get); "" when it maps nowhere.
-  std::string HostPath(const AnsiString& windowsPath);
+  // With `missingFolders` the path's folders need not exist yet (they are named as written).
+  std::string HostPath(const AnsiString& windowsPath, bool missingFolders = false);
   std::vector<std::string> Journal() const { return ReadJournal(FFolder); }
+  TSimFiles& Files() { return FFiles; }
   // Why the registry cannot be used ("" when it can).
   const std::string& RegistryProblem() { return FRegistry.Problem(); }
 

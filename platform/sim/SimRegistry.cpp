@@ -40,6 +40,10 @@ std::string Quoted(const AnsiString& ansi) {
   return out + "\"";
 }
 
+// A name registry.reg can hold: a line break or a NUL would cut its line, and
+// every process reading the file would see a broken registry.
+bool StorableName(std::string_view name) { return name.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos; }
+
 // A REG_SZ that the "text" form gives back byte for byte.
 bool IsPlainText(const std::vector<BYTE>& data) {
   if (data.empty() || data.back() != 0) return false;
@@ -498,7 +502,8 @@ LONG TSimRegistry::Open(HKEY key, const AnsiString& subKey, DWORD sam, bool crea
   while (start < subKey.size()) {
     std::size_t end = subKey.find('\\', start);
     if (end == AnsiString::npos) end = subKey.size();
-    if (end == start || end - start > kMaxKeyName) return ERROR_INVALID_PARAMETER;
+    if (end == start || end - start > kMaxKeyName || !StorableName(subKey.substr(start, end - start)))
+      return ERROR_INVALID_PARAMETER;
     parts.push_back(subKey.substr(start, end - start));
     start = end + 1;
   }
@@ -550,7 +555,7 @@ LONG TSimRegistry::CloseKey(HKEY key) {
 }
 
 LONG TSimRegistry::SetValue(HKEY key, const AnsiString& name, DWORD type, const BYTE* data, DWORD size) {
-  if (name.size() > kMaxValueName || (size > 0 && !data)) return ERROR_INVALID_PARAMETER;
+  if (name.size() > kMaxValueName || !StorableName(name) || (size > 0 && !data)) return ERROR_INVALID_PARAMETER;
   TLock lock(*this);
   if (!lock.Held()) return ERROR_ACCESS_DENIED;
   THandle handle;

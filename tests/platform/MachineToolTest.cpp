@@ -95,6 +95,9 @@ TEST_F(MachineTool, ProfileValuesPathsAndJournal) {
   std::string windows = Tool({"path", "C:\\WINDOWS"});
   windows.pop_back();
   EXPECT_TRUE(std::filesystem::is_directory(windows)) << windows;
+  // Folders that do not exist yet are named as written, below the ones that do.
+  EXPECT_EQ(Tool({"path", "c:\\windows\\Novo\\Sub\\a.txt"}), windows + "/Novo/Sub/a.txt\n");
+  EXPECT_FALSE(std::filesystem::exists(windows + "/Novo"));
   Tool({"journal"});
 }
 

@@ -2,8 +2,11 @@
 // the host root, and removable disks changed while programs run.
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "platform/Dialogs.h"
+#include "platform/sim/MachineState.h"
 #include "tests/platform/sim_fixture.h"
 
 namespace simtest {
@@ -226,6 +229,45 @@ TEST_F(SimDrives, RemovableDisksChangeBetweenCalls) {
   EXPECT_TRUE(journal[0].starts_with("msgbox: type=0x00000015 caption=\"Windows - Sem disco\"")) << journal[0];
   EXPECT_TRUE(journal[0].ends_with(" answer=2")) << journal[0];
   EXPECT_TRUE(journal[1].ends_with(" answer=4")) << journal[1];
+}
+
+TEST(SimState, TwoProcessesChangingItAtOnceKeepBothChanges) {
+  // One process changes the disk in A:, the other the disk in B: and starts
+  // Program Manager; each sees its own last change whatever the other writes.
+  char pattern[] = "/tmp/vqm-state-XXXXXX";
+  ASSERT_NE(mkdtemp(pattern), nullptr);
+  const std::string dir = pattern;
+  TMachineConfig config;
+  for (char letter : {'A', 'B'}) {
+    TDriveConfig d;
+    d.Letter = letter;
+    d.Kind = dkRemovable;
+    config.Drives.push_back(d);
+  }
+  constexpr int kChanges = 300;
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  const char drive = child == 0 ? 'A' : 'B';
+  int lost = 0;
+  {
+    TMachineState state(dir, config);
+    for (int i = 1; i <= kChanges; ++i) {
+      if (i > 1 && state.Disk(drive) != std::string(1, drive) + std::to_string(i - 1)) ++lost;
+      if (child != 0 && i > kChanges / 3 && !state.ProgManStarted()) ++lost;
+      state.SetDisk(drive, std::string(1, drive) + std::to_string(i));
+      if (child != 0 && i == kChanges / 3) state.SetProgManStarted();
+    }
+  }
+  if (child == 0) ::_exit(lost == 0 ? 0 : 1);
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the other process lost changes";
+  EXPECT_EQ(lost, 0);
+  TMachineState state(dir, config);
+  EXPECT_EQ(state.Disk('A'), "A" + std::to_string(kChanges));
+  EXPECT_EQ(state.Disk('B'), "B" + std::to_string(kChanges));
+  EXPECT_TRUE(state.ProgManStarted());
+  std::filesystem::remove_all(dir);
 }
 
 }  // namespace

@@ -190,6 +190,43 @@ TEST_F(SimPaths, RelativePathsFollowEachDrivesCurrentFolder) {
   EXPECT_FALSE(M->RemoveDirectoryA("C:\\Dados\\..\\Dados"));
 }
 
+TEST_F(SimPaths, ALinkSwappedInAfterTheCheckIsNotFollowed) {
+  // Between the check of the path and the open, a folder of the path (or the
+  // file itself) is replaced by a link to a place outside the drive.
+  HostWrite(FRoot + "/fora/x.txt", "secret");
+  const std::string folder = FDir + "/drives/c/Dados";
+  struct {
+    const char* path;
+    std::string swapped;  // host entry replaced by the link
+    std::string target;
+    DWORD disposition;
+  } const cases[] = {
+      {"C:\\Dados\\x.txt", folder, FRoot + "/fora", OPEN_EXISTING},
+      {"C:\\Dados\\x.txt", folder, FRoot + "/fora", CREATE_ALWAYS},
+      {"C:\\Dados\\novo.txt", folder, FRoot + "/fora", CREATE_NEW},
+      {"C:\\Dados\\x.txt", folder + "/x.txt", FRoot + "/fora/x.txt", OPEN_EXISTING},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.path << " " << c.swapped << " " << c.disposition);
+    std::filesystem::remove_all(folder);
+    HostWrite(folder + "/x.txt", "inside");
+    M->Files().BeforeOpen = [&] {
+      std::filesystem::remove_all(c.swapped);
+      ASSERT_EQ(::symlink(c.target.c_str(), c.swapped.c_str()), 0);
+    };
+    const HANDLE h = M->CreateFileA(c.path, GENERIC_READ | GENERIC_WRITE, 0, c.disposition, 0);
+    M->Files().BeforeOpen = nullptr;
+    EXPECT_EQ(h, INVALID_HANDLE_VALUE);
+    if (h != INVALID_HANDLE_VALUE) M->CloseHandle(h);
+    EXPECT_EQ(HostText(FRoot + "/fora/x.txt"), "secret");
+    EXPECT_FALSE(std::filesystem::exists(FRoot + "/fora/novo.txt"));
+  }
+  // Without a swap the same opens work.
+  std::filesystem::remove_all(folder);
+  HostWrite(folder + "/x.txt", "inside");
+  EXPECT_EQ(Get("C:\\Dados\\x.txt"), "inside");
+}
+
 TEST_F(SimPaths, NoPathLeavesItsDrive) {
   // A host file beside the drive folder, and links that point at it.
   HostWrite(FRoot + "/secret.txt", "secret");

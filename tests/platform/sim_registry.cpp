@@ -129,6 +129,29 @@ TEST_F(SimRegistry, ConcurrentWritersLoseNothing) {
   EXPECT_EQ(values, 2u * kValues);
 }
 
+TEST_F(SimRegistry, NamesWithALineBreakOrANulAreRefused) {
+  const HKEY key = Create(*M, HKEY_CURRENT_USER, "Software\\Nomes");
+  const std::string nul("a\0b", 3);
+  for (const std::string& bad : {std::string("linha\nnova"), std::string("fim\r"), nul}) {
+    SCOPED_TRACE(testing::PrintToString(bad));
+    HKEY sub = 0;
+    EXPECT_EQ(M->RegCreateKeyExA(key, "Ok\\" + bad, 0, KEY_ALL_ACCESS, sub, nullptr), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(sub, 0u);
+    const std::vector<BYTE> v = TextZ("x");
+    EXPECT_EQ(M->RegSetValueExA(key, bad, REG_SZ, v.data(), static_cast<DWORD>(v.size())), ERROR_INVALID_PARAMETER);
+  }
+  M->RegCloseKey(key);
+  // The file stayed whole: another process reads it, and nothing of the refused names is in it.
+  TSimMachine other(FDir);
+  EXPECT_EQ(other.RegistryProblem(), "");
+  HKEY read = 0;
+  ASSERT_EQ(other.RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Nomes", KEY_READ, read), ERROR_SUCCESS);
+  DWORD subKeys = 9, values = 9;
+  ASSERT_EQ(other.RegQueryInfoKeyA(read, &subKeys, nullptr, &values), ERROR_SUCCESS);
+  EXPECT_EQ(subKeys, 0u);
+  EXPECT_EQ(values, 0u);
+}
+
 TEST_F(SimRegistry, KeysAreFoundWithoutRegardToCaseAndListedInOrder) {
   for (const char* k : {"Software\\Zeta", "Software\\alpha", "Software\\Beta", "SOFTWARE\\ALPHA\\Sub"})
     M->RegCloseKey(Create(*M, HKEY_LOCAL_MACHINE, k));

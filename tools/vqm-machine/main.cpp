@@ -44,7 +44,7 @@ const char kUsageText[] =
     "                       read a profile value as text, integer or flag (1 or 0)\n"
     "  shortcut LINK TARGET [--workdir DIR] [--description TEXT]\n"
     "                       save a shell link\n"
-    "  path WINPATH         the host path of a Windows path\n"
+    "  path WINPATH         the host path of a Windows path (its folders need not exist)\n"
     "  disk add NAME [--label L] [--serial HEX] [--size BYTES]\n"
     "                       a new floppy disk for the removable drives\n"
     "  disk insert DRIVE [NAME]\n"
@@ -289,7 +289,8 @@ int Run(const std::vector<std::string>& utf8) {
   if (command == "shortcut") return Shortcut(args);
   if (command == "path") {
     if (args.size() != 1) throw TUsageError{"path needs WINPATH"};
-    const std::string host = machine.HostPath(args[0]);
+    // Scripts ask where to put files, also below folders the machine does not have yet.
+    const std::string host = machine.HostPath(args[0], true);
     if (host.empty()) {
       std::cerr << "vqm-machine: " << rtl::Utf8FromAnsi(args[0]) << " maps to no host path\n";
       return kFailed;
