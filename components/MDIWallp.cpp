@@ -7,6 +7,7 @@
 #include "rtl/Format.h"
 #include "ui/Application.h"
 #include "ui/Forms.h"
+#include "ui/MDIClient.h"
 
 using ui::TColor;
 
@@ -59,15 +60,19 @@ void ForEachTile(const TTiling& t, int width, int height, const std::function<vo
 struct TMDIWallpaper::THook {
   TMDIWallpaper* Owner;
   ui::TWndMethod Previous;
+  bool Frame;  // the frame window of a multiple-document frame, not the painted area
 };
 
 struct TMDIWallpaper::TProc {
   std::shared_ptr<THook> Hook;
   void operator()(ui::TMessage& m) const {
-    if (Hook->Owner)
+    if (!Hook->Owner) {
+      if (Hook->Previous) Hook->Previous(m);
+    } else if (Hook->Frame) {
+      Hook->Owner->FrameProc(m);
+    } else {
       Hook->Owner->HookProc(m);
-    else if (Hook->Previous)
-      Hook->Previous(m);
+    }
   }
 };
 
@@ -105,18 +110,29 @@ TMDIWallpaper::TMDIWallpaper(rtl::TComponent* owner) : rtl::TComponent(owner) {
     }
   }
   FPicture.OnChange = [this] { PictureChanged(); };
-  FHook = std::make_shared<THook>(THook{this, FForm->WindowProc});
-  FForm->WindowProc = TProc{FHook};
+  // A frame is painted in its client window; its own window only tells of colour changes.
+  FArea = FForm->ClientWindow() ? static_cast<ui::TWinControl*>(FForm->ClientWindow()) : FForm;
+  FHook = std::make_shared<THook>(THook{this, FArea->WindowProc, false});
+  FArea->WindowProc = TProc{FHook};
+  if (FArea != FForm) {
+    FFrameHook = std::make_shared<THook>(THook{this, FForm->WindowProc, true});
+    FForm->WindowProc = TProc{FFrameHook};
+  }
 }
 
 TMDIWallpaper::~TMDIWallpaper() {
   if (!FForm) return;
   FHook->Owner = nullptr;
+  if (FFrameHook) FFrameHook->Owner = nullptr;
   // The owner going away takes its procedures with it.
   if (!Owner()) return;
-  const TProc* current = FForm->WindowProc.target<TProc>();
+  if (FFrameHook) {
+    const TProc* frame = FForm->WindowProc.target<TProc>();
+    if (frame && frame->Hook == FFrameHook) FForm->WindowProc = FFrameHook->Previous;
+  }
+  const TProc* current = FArea->WindowProc.target<TProc>();
   if (current && current->Hook == FHook) {
-    FForm->WindowProc = FHook->Previous;
+    FArea->WindowProc = FHook->Previous;
     return;
   }
   // Another component chained onto ours: its procedure still calls ours,
@@ -137,12 +153,37 @@ void TMDIWallpaper::HookProc(ui::TMessage& m) {
     if (hook->Previous) hook->Previous(m);
     return;
   }
+  // A frame's client window is handled before it scrolls (the offsets follow
+  // its scroll state as it was); a plain form after its own handling.
+  const bool frame = FArea != FForm;
+  if (!frame && hook->Previous) hook->Previous(m);
+  if (hook->Owner) Handle(m);
+  if (frame && hook->Previous) hook->Previous(m);
+}
+
+void TMDIWallpaper::FrameProc(ui::TMessage& m) {
+  const std::shared_ptr<THook> hook = FFrameHook;
+  if (m.Msg == ui::WM_SYSCOLORCHANGE && FGrayMapped) RebuildCache();
   if (hook->Previous) hook->Previous(m);
-  if (!hook->Owner) return;
+}
+
+void TMDIWallpaper::Handle(const ui::TMessage& m) {
   switch (m.Msg) {
     case ui::WM_SIZE:
+      // Forms here do not scroll: a plain form's offsets stay 0.
       if (FMode != wpTile && FMode != wpTopLeft) InvalidateArea();
       break;
+    case ui::WM_HSCROLL:
+    case ui::WM_VSCROLL: {
+      if (auto* client = dynamic_cast<ui::TMDIClient*>(FArea)) {
+        const int bar = m.Msg == ui::WM_HSCROLL ? ui::SB_HORZ : ui::SB_VERT;
+        const int units =
+            ui::ScrollUnits(client->ScrollInfo(bar), ui::ScrollCode(m.WParam), ui::ScrollThumb(m.WParam));
+        (bar == ui::SB_HORZ ? FHorzOffset : FVertOffset) -= units * ui::TMDIClient::kScrollUnit;
+      }
+      if (FMode != wpTile) InvalidateArea();
+      break;
+    }
     case ui::WM_SYSCOLORCHANGE:
       if (FGrayMapped) RebuildCache();
       break;
@@ -155,9 +196,14 @@ bool TMDIWallpaper::EraseBackground(ui::TCanvas& canvas) {
   if (!FEnabled || FPicture.Width() <= 0 || FPicture.Height() <= 0) return false;
   const ui::TGraphic& image = FCache ? static_cast<const ui::TGraphic&>(*FCache) : *FPicture.Graphic();
   const int w = image.Width(), h = image.Height();
-  const ui::TRect r = FForm->ClientRect();
-  const int left = 0, top = 0, right = r.Width(), bottom = r.Height();
-  const int areaWidth = right - left, areaHeight = bottom - top;
+  const ui::TRect r = FArea->ClientRect();
+  int areaWidth = r.Width(), areaHeight = r.Height();
+  // Outside tiling a frame's picture takes the room of its scroll bars too.
+  if (auto* client = dynamic_cast<ui::TMDIClient*>(FArea); client && FMode != wpTile) {
+    if (client->ScrollBarShown(ui::SB_HORZ)) areaHeight += ui::kScrollBarWidth;
+    if (client->ScrollBarShown(ui::SB_VERT)) areaWidth += ui::kScrollBarWidth;
+  }
+  const int left = 0, top = 0, right = areaWidth, bottom = areaHeight;
 
   ui::TCanvasSaver saver(canvas);
   canvas.Brush.Color = FForm->Color();
@@ -197,8 +243,7 @@ bool TMDIWallpaper::EraseBackground(ui::TCanvas& canvas) {
       canvas.Draw(right - w, bottom - h, image);
       break;
     case wpTile: {
-      // Forms here do not scroll: both scroll offsets are 0.
-      const TTiling tiling{FTileWidth, FTileHeight, 0, 0, FShift, FShiftMode, FZigzag};
+      const TTiling tiling{FTileWidth, FTileHeight, FHorzOffset, FVertOffset, FShift, FShiftMode, FZigzag};
       ForEachTile(tiling, areaWidth, areaHeight, [&](int x, int y) { canvas.Draw(left + x, top + y, image); });
       break;
     }
@@ -207,7 +252,7 @@ bool TMDIWallpaper::EraseBackground(ui::TCanvas& canvas) {
 }
 
 void TMDIWallpaper::InvalidateArea() {
-  if (!FLoading) FForm->Invalidate();
+  if (!FLoading) FArea->Invalidate();
 }
 
 void TMDIWallpaper::PictureChanged() {
@@ -361,8 +406,8 @@ void TMDIWallpaper::SetTransparentColor(TColor value) {
 
 void TMDIWallpaper::SetTransparentMode(ui::TTransparentMode value) {
   if (value == FTransparentMode) return;
+  // The mode follows from the colour set: tmFixed holds only for a colour that is not the default.
   SetTransparentColor(value == ui::tmFixed ? EffectiveTransparentColor() : ui::clDefault);
-  FTransparentMode = value;
 }
 
 void TMDIWallpaper::SetEnabled(bool value) {

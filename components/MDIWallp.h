@@ -1,7 +1,8 @@
 #pragma once
 // TMDIWallpaper: paints a form's client area with a picture (tiled, centred,
 // in a corner or stretched) when the area erases its background, by taking
-// the place of the area's window procedure.
+// the place of the area's window procedure. For a multiple-document frame the
+// area is the frame's client window, and the tiles follow its scrolling.
 
 #include <cstdint>
 #include <functional>
@@ -89,13 +90,18 @@ class TMDIWallpaper : public rtl::TComponent {
   struct TProc;
 
   void HookProc(ui::TMessage& message);
+  void FrameProc(ui::TMessage& message);
+  void Handle(const ui::TMessage& message);
   bool EraseBackground(ui::TCanvas& canvas);
   void PictureChanged();
   void RebuildCache();
   void InvalidateArea();
 
   ui::TCustomForm* FForm = nullptr;
+  ui::TWinControl* FArea = nullptr;  // the painted area: the form, or a frame's client window
   std::shared_ptr<THook> FHook;
+  std::shared_ptr<THook> FFrameHook;
+  int FHorzOffset = 0, FVertOffset = 0;  // scroll offsets: minus the scrolled pixels
   bool FAutoSizeTile = false;
   bool FGrayMapped = false;
   TWallpaperMode FMode = wpTile;

@@ -61,11 +61,20 @@ TApplication::TApplication(std::unique_ptr<TDisplay> display)
   platform::SetTerminateHandler([] {
     if (Application) Application->Terminate();
   });
+  // The system tells every top-level window of a colour change, and they repaint.
+  FSysColorListener = AddSysColorListener([this] {
+    for (TCustomForm* form : std::vector<TCustomForm*>(FForms)) {
+      if (form->Parent()) continue;
+      form->Perform(WM_SYSCOLORCHANGE);
+      form->Invalidate();
+    }
+  });
 }
 
 TApplication::~TApplication() {
   // Forms and other owned components go while the application is whole.
   FClosing = true;
+  RemoveSysColorListener(FSysColorListener);
   while (ComponentCount() > 0) delete Components(ComponentCount() - 1);
   while (!FForms.empty()) FormDestroying(FForms.back());
   if (&platform::Dialogs() == FDialogs.get()) platform::SetDialogs(nullptr);

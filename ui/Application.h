@@ -146,6 +146,7 @@ class TApplication : public rtl::TComponent, public TInputSink {
   TScreen FScreen;
   AnsiString FTitle;
   TCustomForm* FMainForm = nullptr;
+  int FSysColorListener = 0;
   bool FShowMainForm = true;
   bool FTerminated = false;
   std::deque<TQueued> FQueue;

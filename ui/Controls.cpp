@@ -90,18 +90,21 @@ TPoint TControl::ScreenToClient(TPoint p) const {
 }
 
 TPoint TControl::WindowOrigin() const {
-  if (auto* form = dynamic_cast<const TCustomForm*>(this))
-    return {form->BorderSize(), form->BorderSize() + form->CaptionHeight()};
-  if (!FParent) return {0, 0};
-  TPoint p = FParent->WindowOrigin();
-  return {p.X + FLeft, p.Y + FTop};
+  TPoint p{0, 0};
+  if (auto* form = dynamic_cast<const TCustomForm*>(this)) {
+    p = {form->BorderSize(), form->BorderSize() + form->CaptionHeight()};
+    if (!FParent) return p;  // a window of its own
+  }
+  if (!FParent) return p;
+  const TPoint o = FParent->WindowOrigin();
+  return {o.X + FLeft + p.X, o.Y + FTop + p.Y};
 }
 
 TRect TControl::WindowRect() const {
   if (!Showing()) return {};
-  if (dynamic_cast<const TCustomForm*>(this)) return Rect(0, 0, FWidth, FHeight);
-  TPoint o = WindowOrigin();
-  TRect r = Bounds(o.X, o.Y, FWidth, FHeight);
+  if (!FParent) return Rect(0, 0, FWidth, FHeight);  // a form
+  const TPoint o = FParent->WindowOrigin();
+  TRect r = Bounds(o.X + FLeft, o.Y + FTop, FWidth, FHeight);
   // Only what the parents show of it.
   for (const TWinControl* p = FParent; p; p = p->FParent) {
     TPoint po = p->WindowOrigin();

@@ -133,6 +133,17 @@ inline constexpr uint32_t WM_SYSKEYDOWN = 0x0104;
 inline constexpr uint32_t WM_SYSKEYUP = 0x0105;
 inline constexpr uint32_t WM_SYSCHAR = 0x0106;
 inline constexpr uint32_t WM_SYSCOMMAND = 0x0112;
+// Scroll bar messages: the code in the low word of WParam, the thumb position in the high word.
+inline constexpr uint32_t WM_HSCROLL = 0x0114;
+inline constexpr uint32_t WM_VSCROLL = 0x0115;
+inline constexpr int SB_HORZ = 0, SB_VERT = 1;
+inline constexpr int SB_LINEUP = 0, SB_LINEDOWN = 1, SB_PAGEUP = 2, SB_PAGEDOWN = 3, SB_THUMBPOSITION = 4,
+                     SB_THUMBTRACK = 5, SB_TOP = 6, SB_BOTTOM = 7, SB_ENDSCROLL = 8;
+constexpr intptr_t ScrollWParam(int code, int thumb = 0) {
+  return static_cast<intptr_t>((static_cast<uint32_t>(thumb) << 16) | (static_cast<uint32_t>(code) & 0xFFFF));
+}
+constexpr int ScrollCode(intptr_t wParam) { return static_cast<int>(wParam & 0xFFFF); }
+constexpr int ScrollThumb(intptr_t wParam) { return static_cast<int16_t>((wParam >> 16) & 0xFFFF); }
 inline constexpr uint32_t WM_MOUSEMOVE = 0x0200;
 inline constexpr uint32_t WM_LBUTTONDOWN = 0x0201;
 inline constexpr uint32_t WM_LBUTTONUP = 0x0202;

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "ui/Application.h"
+#include "ui/MDIClient.h"
 
 namespace ui {
 
@@ -111,7 +112,8 @@ void TCustomForm::SetClientSize(int width, int height) {
 }
 
 TPoint TCustomForm::ClientOrigin() const {
-  return {Left() + BorderSize(), Top() + BorderSize() + CaptionHeight()};
+  const TPoint o = Parent() ? Parent()->ClientOrigin() : TPoint{0, 0};
+  return {o.X + Left() + BorderSize(), o.Y + Top() + BorderSize() + CaptionHeight()};
 }
 
 void TCustomForm::SetBounds(int left, int top, int width, int height) {
@@ -122,7 +124,28 @@ void TCustomForm::SetBounds(int left, int top, int width, int height) {
 }
 
 void TCustomForm::UpdateDisplayBounds() {
-  if (Application) Application->Display().SetWindowBounds(Handle(), BoundsRect());
+  // A child of a frame is drawn by the frame; its own window stays hidden.
+  if (Application && !Parent()) Application->Display().SetWindowBounds(Handle(), BoundsRect());
+}
+
+void TCustomForm::SetFormStyle(TFormStyle value) {
+  if (value == FFormStyle) return;
+  // A child's frame: the frame that owns it, else the main form.
+  TCustomForm* frame = dynamic_cast<TCustomForm*>(Owner());
+  if (!frame || !frame->ClientWindow()) frame = Application ? Application->MainForm() : nullptr;
+  if (value == fsMDIChild && (!frame || frame == this || !frame->ClientWindow()))
+    throw rtl::Exception("Cannot create form. No MDI forms are currently active");
+  if (FFormStyle == fsMDIForm) {
+    delete FClientWindow;
+    FClientWindow = nullptr;
+  }
+  if (FFormStyle == fsMDIChild) SetParent(nullptr);
+  FFormStyle = value;
+  if (value == fsMDIForm) FClientWindow = new TMDIClient(this);
+  if (value == fsMDIChild) {
+    if (FVisible && Application) Application->Display().ShowWindow(Handle(), false);
+    SetParent(frame->ClientWindow());
+  }
 }
 
 void TCustomForm::PlaceOnShow() {
@@ -143,6 +166,13 @@ void TCustomForm::PlaceOnShow() {
 
 void TCustomForm::SetVisible(bool value) {
   if (value == FVisible) return;
+  if (Parent()) {
+    // A child of a frame shows as a control of it.
+    if (value) DoShow();
+    else DoHide();
+    TControl::SetVisible(value);
+    return;
+  }
   if (value) {
     PlaceOnShow();
     DoShow();

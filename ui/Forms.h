@@ -15,6 +15,12 @@ using TBorderStyle = TFormBorderStyle;  // bsNone or bsSingle for controls
 enum TPosition { poDesigned, poDefault, poScreenCenter, poDesktopCenter, poMainFormCenter };
 enum TWindowState { wsNormal, wsMinimized, wsMaximized };
 enum TCloseAction { caNone, caHide, caFree, caMinimize };
+// fsMDIForm: a multiple-document frame whose client area holds child forms;
+// fsMDIChild: one of those, inside the application's main frame.
+enum TFormStyle { fsNormal, fsMDIChild, fsMDIForm };
+
+class TMDIClient;
+
 
 using TBorderIcons = uint8_t;
 inline constexpr TBorderIcons biSystemMenu = 0x01;  // the close button
@@ -42,6 +48,12 @@ class TCustomForm : public TWinControl {
   void SetPosition(TPosition value) { FPosition = value; }
   TWindowState WindowState() const { return FWindowState; }
   void SetWindowState(TWindowState value);
+  // A frame gets its client window; a child goes into the client window of the
+  // frame that owns it, else of the main form (an error when that is no frame).
+  TFormStyle FormStyle() const { return FFormStyle; }
+  void SetFormStyle(TFormStyle value);
+  // The frame's client window (null unless fsMDIForm).
+  TMDIClient* ClientWindow() const { return FClientWindow; }
 
   // Frame widths of the border style: left/right/bottom border and the top (border and title bar).
   int BorderSize() const;
@@ -140,6 +152,8 @@ class TCustomForm : public TWinControl {
   TBorderIcons FBorderIcons = biSystemMenu | biMinimize | biMaximize;
   TPosition FPosition = poDesigned;
   TWindowState FWindowState = wsNormal;
+  TFormStyle FFormStyle = fsNormal;
+  TMDIClient* FClientWindow = nullptr;
   TRect FRestoreBounds;
   TModalResult FModalResult = mrNone;
   bool FModal = false;

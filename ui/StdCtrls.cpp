@@ -824,6 +824,20 @@ TScrollPart VScrollBarHitTest(const TRect& rect, const TScrollInfo& info, TPoint
   return spThumb;
 }
 
+int ScrollUnits(const TScrollInfo& info, int code, int thumb) {
+  const int back = std::max(0, info.Position), forward = std::max(0, info.Limit() - info.Position);
+  const int page = std::max(0, info.Page - 1);
+  switch (code) {
+    case SB_LINEUP: return -std::min(3, back);
+    case SB_LINEDOWN: return std::min(3, forward);
+    case SB_PAGEUP: return -std::min(page, back);
+    case SB_PAGEDOWN: return std::min(page, forward);
+    case SB_THUMBPOSITION:
+    case SB_THUMBTRACK: return std::clamp(thumb, 0, info.Limit()) - info.Position;
+    default: return 0;
+  }
+}
+
 TScrollPress PressVScrollBar(const TRect& rect, const TScrollInfo& info, TPoint p) {
   TScrollPress press{VScrollBarHitTest(rect, info, p), info.Position, -1};
   switch (press.Part) {
@@ -865,6 +879,17 @@ void PaintVScrollBar(TCanvas& c, const TRect& rect, const TScrollInfo& info, boo
     c.FillRect(part);
   }
   if (!thumb.IsEmpty()) DrawScrollButton(c, thumb, false);
+}
+
+void PaintHScrollBar(TCanvas& c, const TRect& rect, const TScrollInfo& info, bool enabled) {
+  // Exchanging x and y turns the up arrow into the left one and keeps the
+  // light edges on the top and left.
+  TBitmap vertical(rect.Height(), rect.Width());
+  PaintVScrollBar(vertical.Canvas(), Rect(0, 0, rect.Height(), rect.Width()), info, enabled, spNone);
+  TBitmap horizontal(rect.Width(), rect.Height());
+  for (int y = 0; y < rect.Height(); ++y)
+    for (int x = 0; x < rect.Width(); ++x) horizontal.ScanLine(y)[x] = vertical.ScanLine(x)[y];
+  c.Draw(rect.Left, rect.Top, horizontal);
 }
 
 // ---- TMemo ---------------------------------------------------------------------------------

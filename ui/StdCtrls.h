@@ -278,8 +278,15 @@ struct TScrollInfo {
 
 enum TScrollPart { spNone, spLineUp, spLineDown, spPageUp, spPageDown, spThumb };
 
+// How far a scroll message moves a multiple-document area, in scroll units:
+// a line up to 3 units, a page up to the page less one, never past the range;
+// the thumb to its position; other codes not at all.
+int ScrollUnits(const TScrollInfo& info, int code, int thumb);
+
 // Draws the classic vertical scroll bar in rect (16 pixels wide).
 void PaintVScrollBar(TCanvas& canvas, const TRect& rect, const TScrollInfo& info, bool enabled, TScrollPart pressed);
+// The horizontal bar (16 pixels high): the vertical one with its axes exchanged.
+void PaintHScrollBar(TCanvas& canvas, const TRect& rect, const TScrollInfo& info, bool enabled);
 TScrollPart VScrollBarHitTest(const TRect& rect, const TScrollInfo& info, TPoint p);
 // The thumb's rectangle; empty when the bar cannot scroll.
 TRect VScrollBarThumb(const TRect& rect, const TScrollInfo& info);

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "components/MDIWallp.h"
+#include "ui/Application.h"
 #include "ui/Forms.h"
+#include "ui/MDIClient.h"
 
 namespace {
 
@@ -138,6 +140,115 @@ TEST_F(WallpaperForm, DestroyPutsTheProcedureBack) {
   form.SetColor(ui::clYellow);
   EXPECT_EQ(form.PaintWindowImage().Pixels(5, 5), ui::clYellow);
   new TMDIWallpaper(&form);  // a new one is allowed now
+}
+
+// A multiple-document frame, 200 x 150 without border, with two child forms
+// and a tiled picture whose top-left pixel is red and the rest green.
+struct WallpaperFrame : ::testing::Test {
+  ui::TApplication app{std::make_unique<ui::THeadlessDisplay>(640, 480)};
+  ui::TForm* frame = nullptr;
+  TMDIWallpaper* wallpaper = nullptr;
+  ui::TBitmap picture{20, 10};
+  WallpaperFrame() {
+    app.CreateForm(frame);
+    frame->SetBorderStyle(ui::bsNone);
+    frame->SetBounds(0, 0, 200, 150);
+    frame->SetFormStyle(ui::fsMDIForm);
+    wallpaper = new TMDIWallpaper(frame);
+    picture.Fill(ui::clLime);
+    picture.SetPixels(0, 0, ui::clRed);
+    wallpaper->Picture().SetGraphic(&picture);
+  }
+  ~WallpaperFrame() override { ui::ResetSysColors(); }
+  ui::TForm* Child(int left, int top, int width, int height, ui::TColor color) {
+    auto* child = ui::NewForm<ui::TForm>(frame);
+    child->SetBorderStyle(ui::bsNone);
+    child->SetFormStyle(ui::fsMDIChild);
+    child->SetBounds(left, top, width, height);
+    child->SetColor(color);
+    child->Show();
+    return child;
+  }
+  ui::TBitmap Image() { return frame->PaintWindowImage(); }
+  void Scroll(uint32_t msg, int code, int thumb = 0) {
+    frame->ClientWindow()->Perform(msg, ui::ScrollWParam(code, thumb));
+  }
+};
+
+TEST_F(WallpaperFrame, TilesTheClientWindowBehindTheChildForms) {
+  Child(10, 10, 30, 20, ui::clYellow);
+  const ui::TBitmap image = Image();
+  EXPECT_EQ(image.Pixels(0, 0), ui::clRed);
+  EXPECT_EQ(image.Pixels(1, 0), ui::clLime);
+  EXPECT_EQ(image.Pixels(180, 140), ui::clRed);  // the children fit: no scroll bars
+  EXPECT_EQ(image.Pixels(20, 20), ui::clYellow);
+  EXPECT_FALSE(frame->ClientWindow()->ScrollBarShown(ui::SB_VERT));
+}
+
+TEST_F(WallpaperFrame, ScrollingMovesTheTilesWithTheChildren) {
+  ui::TForm* far = Child(150, 100, 100, 80, ui::clYellow);
+  ui::TMDIClient& client = *frame->ClientWindow();
+  ASSERT_TRUE(client.ScrollBarShown(ui::SB_HORZ));
+  ASSERT_TRUE(client.ScrollBarShown(ui::SB_VERT));
+  // 184 x 134 inside the bars; the child reaches 250 x 180: 32 and 23 units of 8 pixels.
+  const ui::TScrollInfo v = client.ScrollInfo(ui::SB_VERT);
+  EXPECT_EQ(v.Max, 23);
+  EXPECT_EQ(v.Page, 17);
+  EXPECT_EQ(client.ClientRect(), ui::Rect(0, 0, 184, 134));
+
+  Scroll(ui::WM_VSCROLL, ui::SB_LINEDOWN);  // 3 units: 24 pixels
+  EXPECT_EQ(client.ScrollInfo(ui::SB_VERT).Position, 3);
+  EXPECT_EQ(far->Top(), 76);
+  ui::TBitmap image = Image();
+  EXPECT_EQ(image.Pixels(0, 0), ui::clLime);
+  EXPECT_EQ(image.Pixels(0, 6), ui::clRed);  // rows start at 24 mod 10 - 10 = -4
+  EXPECT_EQ(image.Pixels(0, 16), ui::clRed);
+
+  Scroll(ui::WM_HSCROLL, ui::SB_THUMBPOSITION, 3);
+  EXPECT_EQ(far->Left(), 126);
+  image = Image();
+  EXPECT_EQ(image.Pixels(16, 6), ui::clRed);  // columns start at -4 too
+  EXPECT_EQ(image.Pixels(0, 6), ui::clLime);
+  EXPECT_EQ(image.Pixels(130, 80), ui::clYellow);
+
+  Scroll(ui::WM_VSCROLL, ui::SB_PAGEDOWN);  // up to 16 units, but only 3 are left
+  EXPECT_EQ(client.ScrollInfo(ui::SB_VERT).Position, 6);
+  Scroll(ui::WM_VSCROLL, ui::SB_LINEUP);
+  Scroll(ui::WM_VSCROLL, ui::SB_LINEUP);
+  Scroll(ui::WM_VSCROLL, ui::SB_ENDSCROLL);
+  EXPECT_EQ(client.ScrollInfo(ui::SB_VERT).Position, 0);
+  EXPECT_EQ(Image().Pixels(16, 0), ui::clRed);
+}
+
+TEST_F(WallpaperFrame, ASystemColourChangeRebuildsAGreyMappedCache) {
+  frame->SetColor(ui::clBtnFace);
+  wallpaper->SetTileWidth(30);  // the picture sits 5 pixels in: the cell's margin has the frame's colour
+  wallpaper->SetGrayMapped(true);
+  ASSERT_NE(wallpaper->Cache(), nullptr);
+  EXPECT_EQ(Image().Pixels(0, 3), ui::ColorToRGB(ui::clBtnFace));
+  EXPECT_EQ(Image().Pixels(5, 0), ui::RGB(76, 76, 76));  // red in grey
+  ui::SetSysColor(ui::COLOR_BTNFACE, ui::RGB(10, 20, 30));
+  EXPECT_EQ(Image().Pixels(0, 3), ui::RGB(10, 20, 30));
+  // Without grey mapping the cache stays as it was made.
+  wallpaper->SetGrayMapped(false);
+  const ui::TBitmap* cache = wallpaper->Cache();
+  ui::SetSysColor(ui::COLOR_BTNFACE, ui::RGB(40, 50, 60));
+  EXPECT_EQ(wallpaper->Cache(), cache);
+  EXPECT_EQ(Image().Pixels(0, 3), ui::RGB(10, 20, 30));
+}
+
+TEST_F(WallpaperFrame, TransparentModeFixedOnlyThroughTheColour) {
+  wallpaper->Picture().SetGraphic(nullptr);
+  wallpaper->SetTransparentMode(ui::tmFixed);  // no bitmap: the colour stays the default
+  EXPECT_EQ(wallpaper->TransparentMode(), ui::tmAuto);
+  EXPECT_EQ(wallpaper->TransparentColor(), ui::clDefault);
+  picture.SetPixels(0, 9, ui::clBlue);
+  wallpaper->Picture().SetGraphic(&picture);
+  wallpaper->SetTransparentMode(ui::tmFixed);
+  EXPECT_EQ(wallpaper->TransparentMode(), ui::tmFixed);
+  EXPECT_EQ(wallpaper->TransparentColor(), ui::clBlue);
+  wallpaper->SetTransparentColor(ui::clDefault);
+  EXPECT_EQ(wallpaper->TransparentMode(), ui::tmAuto);
 }
 
 }  // namespace

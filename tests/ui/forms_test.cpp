@@ -5,6 +5,7 @@
 #include <chrono>
 
 #include "rtl/Clock.h"
+#include "ui/MDIClient.h"
 #include "ui_fixture.h"
 
 namespace uitest {
@@ -222,6 +223,38 @@ TEST_F(UiTest, CloseActionsOfAWindow) {
   first->Show();
   first->Close();
   EXPECT_TRUE(App.Terminated());
+}
+
+TEST_F(UiTest, ChildFormsLiveInTheClientWindowOfTheirFrame) {
+  auto* plain = NewForm<TForm>(&App);
+  auto* orphan = NewForm<TForm>(plain);
+  try {
+    orphan->SetFormStyle(fsMDIChild);
+    FAIL();
+  } catch (const rtl::Exception& e) {
+    EXPECT_EQ(e.Message(), "Cannot create form. No MDI forms are currently active");
+  }
+  EXPECT_EQ(orphan->Parent(), nullptr);
+
+  auto* frame = NewForm<TForm>(&App);
+  frame->SetBorderStyle(bsNone);
+  frame->SetBounds(100, 50, 200, 150);
+  frame->SetFormStyle(fsMDIForm);
+  ASSERT_NE(frame->ClientWindow(), nullptr);
+  auto* child = NewForm<TForm>(frame);
+  child->SetBorderStyle(bsNone);
+  child->SetFormStyle(fsMDIChild);
+  child->SetBounds(20, 10, 50, 40);
+  child->SetColor(clYellow);
+  child->Show();
+  frame->Show();
+  EXPECT_EQ(child->Parent(), frame->ClientWindow());
+  EXPECT_EQ(child->ClientOrigin(), (TPoint{120, 60}));
+  const TBitmap image = frame->PaintWindowImage();
+  EXPECT_EQ(image.Pixels(25, 15), clYellow);
+  EXPECT_EQ(image.Pixels(5, 5), ColorToRGB(clAppWorkSpace));
+  child->Hide();
+  EXPECT_EQ(frame->PaintWindowImage().Pixels(25, 15), ColorToRGB(clAppWorkSpace));
 }
 
 TEST_F(UiTest, TimersRunInVirtualTime) {

@@ -1,6 +1,7 @@
 // Gallery pictures of the visual components: the installer's gauges, every
 // gauge preset, the gradients, the morph, the strip's shape and abort
-// button, the wallpaper modes and the text fader.
+// button, the wallpaper modes (also behind a scrolled multiple-document frame)
+// and the text fader.
 
 #include <fstream>
 #include <string>
@@ -14,7 +15,9 @@
 #include "components/VrGradient.h"
 #include "components/VrHotImage.h"
 #include "resources/Resources.h"
+#include "ui/Application.h"
 #include "ui/Forms.h"
+#include "ui/MDIClient.h"
 #include "ui/Picture.h"
 
 using namespace rtl::literals;
@@ -168,6 +171,38 @@ void Wallpapers(const std::string& outDir) {
   }
 }
 
+// A multiple-document frame with two child forms over the tiled picture,
+// scrolled down and right: the tiles move with the children.
+void WallpaperFrame(const std::string& outDir) {
+  const ui::TBitmap picture = TestPicture();
+  auto* frame = ui::NewForm<ui::TForm>(ui::Application);
+  frame->SetCaption("Vantor Q-Mira");
+  frame->SetBounds(0, 0, 420, 300);
+  frame->SetFormStyle(ui::fsMDIForm);
+  auto* wallpaper = new TMDIWallpaper(frame);
+  wallpaper->SetMode(wpTile);
+  wallpaper->Picture().SetGraphic(&picture);
+  const struct {
+    const char* Caption;
+    int Left, Top;
+  } children[] = {{"Cadastro", 24, 20}, {"Relatório", 230, 180}};
+  for (const auto& c : children) {
+    auto* child = ui::NewForm<ui::TForm>(frame);
+    child->SetFormStyle(ui::fsMDIChild);
+    child->SetCaption(rtl::AnsiFromUtf8(c.Caption));
+    child->SetBounds(c.Left, c.Top, 220, 130);
+    child->SetColor(ui::clWindow);
+    child->Show();
+  }
+  frame->Show();
+  WritePng(outDir, "wallpaper-frame.png", frame->PaintWindowImage());
+  ui::TMDIClient& client = *frame->ClientWindow();
+  client.Perform(ui::WM_VSCROLL, ui::ScrollWParam(ui::SB_LINEDOWN));
+  client.Perform(ui::WM_HSCROLL, ui::ScrollWParam(ui::SB_THUMBPOSITION, 2));
+  WritePng(outDir, "wallpaper-frame-scrolled.png", frame->PaintWindowImage());
+  delete frame;
+}
+
 void Fader(const std::string& outDir) {
   TTextFader fader(nullptr);
   fader.SetBounds(0, 0, 300, 40);
@@ -207,5 +242,6 @@ void WriteComponentGallery(const std::string& outDir) {
   Morph(outDir);
   Strip(outDir);
   Wallpapers(outDir);
+  WallpaperFrame(outDir);
   Fader(outDir);
 }
