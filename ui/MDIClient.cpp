@@ -24,7 +24,8 @@ TScrollInfo TMDIClient::Axis(int bar, int extent) const {
   const int scrolled = FPos[bar] * kScrollUnit;
   int far = scrolled + extent;
   for (const TControl* c : ControlList())
-    if (c->Visible()) far = std::max(far, scrolled + (bar == SB_HORZ ? c->Left() + c->Width() : c->Top() + c->Height()));
+    if (c->Visible())
+      far = std::max(far, scrolled + (bar == SB_HORZ ? c->Left() + c->Width() : c->Top() + c->Height()));
   return {FPos[bar], UnitsFor(far), UnitsFor(extent)};
 }
 
@@ -77,7 +78,8 @@ bool TMDIClient::PaintTo(TBitmap& target, TPoint origin, const TRect& clip, cons
   // The bars lie outside the client rectangle, at the right and the bottom.
   PrepareCanvas(target, origin, area);
   const TRect client = ClientRect();
-  if (vert) PaintVScrollBar(FCanvas, Rect(client.Right, 0, Width(), client.Bottom), ScrollInfo(SB_VERT), Enabled(), spNone);
+  if (vert)
+    PaintVScrollBar(FCanvas, Rect(client.Right, 0, Width(), client.Bottom), ScrollInfo(SB_VERT), Enabled(), spNone);
   if (horz) PaintHScrollBar(FCanvas, Rect(0, client.Bottom, client.Right, Height()), ScrollInfo(SB_HORZ), Enabled());
   if (horz && vert) {
     FCanvas.Brush.Color = clBtnFace;

@@ -851,6 +851,28 @@ TScrollPress PressVScrollBar(const TRect& rect, const TScrollInfo& info, TPoint 
   return press;
 }
 
+std::optional<int> TBarDrag::Press(const TRect& bar, const TScrollInfo& info, TPoint p) {
+  if (bar.IsEmpty() || !bar.Contains(p)) return std::nullopt;
+  const TScrollPress press = PressVScrollBar(bar, info, p);
+  Part = press.Part;
+  Grab = press.Grab;
+  return press.Position;
+}
+
+std::optional<int> TBarDrag::Drag(const TRect& bar, const TScrollInfo& info, int y) const {
+  if (Part != spThumb || Grab < 0) return std::nullopt;
+  return DragVScrollThumb(bar, info, y, Grab);
+}
+
+bool TBarDrag::Release() {
+  if (Part == spNone) return false;
+  Part = spNone;
+  Grab = -1;
+  return true;
+}
+
+int WheelLines(intptr_t wParam) { return -static_cast<int16_t>((wParam >> 16) & 0xFFFF) / 120 * 3; }
+
 int DragVScrollThumb(const TRect& rect, const TScrollInfo& info, int y, int grab) {
   const int track = rect.Height() - 2 * kScrollBarWidth - VScrollBarThumb(rect, info).Height();
   if (track <= 0) return info.Position;
@@ -1130,7 +1152,7 @@ void TMemo::Paint() {
   c.FillRect(r);
   Layout();
   const TRect bar = BarRect();
-  if (!bar.IsEmpty()) PaintVScrollBar(c, bar, Scroll(), EnabledInTree(), FPressedPart);
+  if (!bar.IsEmpty()) PaintVScrollBar(c, bar, Scroll(), EnabledInTree(), FBar.Part);
 
   TCanvasSaver saver(c);
   const TRect t = TextRect();
@@ -1274,8 +1296,7 @@ void TMemo::KeyPress(char& key) {
 
 void TMemo::WndProc(TMessage& m) {
   if (m.Msg == WM_MOUSEWHEEL) {
-    const int delta = static_cast<int16_t>((m.WParam >> 16) & 0xFFFF);
-    SetTopLine(FTopLine - delta / 120 * 3);
+    SetTopLine(FTopLine + WheelLines(m.WParam));
     return;
   }
   TWinControl::WndProc(m);
@@ -1284,12 +1305,8 @@ void TMemo::WndProc(TMessage& m) {
 void TMemo::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
   TWinControl::MouseDown(button, shift, x, y);
   if (button != mbLeft) return;
-  const TRect bar = BarRect();
-  if (!bar.IsEmpty() && bar.Contains({x, y})) {
-    const TScrollPress press = PressVScrollBar(bar, Scroll(), {x, y});
-    FPressedPart = press.Part;
-    FThumbGrab = press.Grab;
-    SetTopLine(press.Position);
+  if (const std::optional<int> top = FBar.Press(BarRect(), Scroll(), {x, y})) {
+    SetTopLine(*top);
     Invalidate();
     return;
   }
@@ -1315,17 +1332,13 @@ TPoint TMemo::PosFromPoint(int x, int y) {
 void TMemo::MouseMove(TShiftState shift, int x, int y) {
   TWinControl::MouseMove(shift, x, y);
   if (FSelecting && (shift & ssLeft)) MoveCaret(PosFromPoint(x, y), true);
-  else if (FPressedPart == spThumb && FThumbGrab >= 0) SetTopLine(DragVScrollThumb(BarRect(), Scroll(), y, FThumbGrab));
+  else if (const std::optional<int> top = FBar.Drag(BarRect(), Scroll(), y)) SetTopLine(*top);
 }
 
 void TMemo::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
   TWinControl::MouseUp(button, shift, x, y);
   FSelecting = false;
-  if (FPressedPart != spNone) {
-    FPressedPart = spNone;
-    FThumbGrab = -1;
-    Invalidate();
-  }
+  if (FBar.Release()) Invalidate();
 }
 
 // ---- TItemView ------------------------------------------------------------------------------
@@ -1459,7 +1472,7 @@ void TListBox::Paint() {
   c.FillRect(r);
   const TRect bar = BarRect();
   if (!bar.IsEmpty()) {
-    PaintVScrollBar(c, bar, Scroll(), EnabledInTree(), FPressedPart);
+    PaintVScrollBar(c, bar, Scroll(), EnabledInTree(), FBar.Part);
     r.Right = bar.Left;
   }
   TCanvasSaver saver(c);
@@ -1496,8 +1509,7 @@ void TListBox::KeyPress(char& key) {
 
 void TListBox::WndProc(TMessage& m) {
   if (m.Msg == WM_MOUSEWHEEL) {
-    const int delta = static_cast<int16_t>((m.WParam >> 16) & 0xFFFF);
-    SetTopIndex(FView.Top() - delta / 120 * 3);
+    SetTopIndex(FView.Top() + WheelLines(m.WParam));
     return;
   }
   TWinControl::WndProc(m);
@@ -1506,12 +1518,8 @@ void TListBox::WndProc(TMessage& m) {
 void TListBox::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
   TWinControl::MouseDown(button, shift, x, y);
   if (button != mbLeft) return;
-  const TRect bar = BarRect();
-  if (!bar.IsEmpty() && bar.Contains({x, y})) {
-    const TScrollPress press = PressVScrollBar(bar, Scroll(), {x, y});
-    FPressedPart = press.Part;
-    FThumbGrab = press.Grab;
-    SetTopIndex(press.Position);
+  if (const std::optional<int> top = FBar.Press(BarRect(), Scroll(), {x, y})) {
+    SetTopIndex(*top);
     Invalidate();
     return;
   }
@@ -1523,19 +1531,15 @@ void TListBox::MouseMove(TShiftState shift, int x, int y) {
   TWinControl::MouseMove(shift, x, y);
   if (FSelecting) {
     SelectByUser(ItemAtPos({x, y}));
-  } else if (FPressedPart == spThumb && FThumbGrab >= 0) {
-    SetTopIndex(DragVScrollThumb(BarRect(), Scroll(), y, FThumbGrab));
+  } else if (const std::optional<int> top = FBar.Drag(BarRect(), Scroll(), y)) {
+    SetTopIndex(*top);
   }
 }
 
 void TListBox::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
   TWinControl::MouseUp(button, shift, x, y);
   FSelecting = false;
-  if (FPressedPart != spNone) {
-    FPressedPart = spNone;
-    FThumbGrab = -1;
-    Invalidate();
-  }
+  if (FBar.Release()) Invalidate();
 }
 
 // ---- TComboBox -----------------------------------------------------------------------------

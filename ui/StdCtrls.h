@@ -4,6 +4,7 @@
 // and the list of strings they hold.
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "ui/Controls.h"
@@ -302,6 +303,21 @@ TScrollPress PressVScrollBar(const TRect& rect, const TScrollInfo& info, TPoint 
 int DragVScrollThumb(const TRect& rect, const TScrollInfo& info, int y, int grab);
 inline constexpr int kScrollBarWidth = 16;
 
+// A control's own vertical bar under the left button: the part pressed and,
+// while the thumb is dragged, where it was taken.
+struct TBarDrag {
+  TScrollPart Part = spNone;
+  int Grab = -1;  // pixel offset inside the thumb while it is dragged
+  // A press at p: when it is on the bar, the first line to show next.
+  std::optional<int> Press(const TRect& bar, const TScrollInfo& info, TPoint p);
+  // While the thumb is dragged, the first line for the pointer at y.
+  std::optional<int> Drag(const TRect& bar, const TScrollInfo& info, int y) const;
+  // The button goes up; true when a part was pressed (the bar repaints).
+  bool Release();
+};
+// The lines a WM_MOUSEWHEEL scrolls by: 3 a notch, negative away from the user.
+int WheelLines(intptr_t wParam);
+
 enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
 
 // ---- TMemo ---------------------------------------------------------------------
@@ -394,8 +410,7 @@ class TMemo : public TWinControl {
   TPoint FAnchor;
   std::vector<TDisplayLine> FDisplay;
   bool FLayoutValid = false;
-  TScrollPart FPressedPart = spNone;
-  int FThumbGrab = -1;  // pixel offset inside the thumb while it is dragged
+  TBarDrag FBar;
   bool FSelecting = false;  // the left button went down on the text
 };
 
@@ -475,8 +490,7 @@ class TListBox : public TWinControl {
   int FItemHeight = 0;  // 0: from the font
   bool FSorted = false;
   TBorderStyle FBorderStyle = bsSingle;
-  TScrollPart FPressedPart = spNone;
-  int FThumbGrab = -1;
+  TBarDrag FBar;
   bool FSelecting = false;
 };
 

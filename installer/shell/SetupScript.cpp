@@ -95,12 +95,12 @@ AnsiString ApplyFolderMacroA(const AnsiString& value, const AnsiString& dirDesti
                              const AnsiString& dirWindows, const AnsiString& dirSistema) {
   const auto close = value.find('>');
   if (close == AnsiString::npos) return value;
-  const AnsiString head = value.substr(0, close + 1);
-  const AnsiString rest = value.substr(close + 1);
-  if (head == kInstallDir) return dirDestino + rest;
-  if (head == kWinDir) return dirWindows + rest;
-  if (head == kWinSysDir) return dirSistema + rest;
-  return value;
+  // Each test sees the head as the one before left it.
+  AnsiString head = value.substr(0, close + 1);
+  if (head == kInstallDir) head = dirDestino;
+  if (head == kWinDir) head = dirWindows;
+  if (head == kWinSysDir) head = dirSistema;
+  return head + value.substr(close + 1);
 }
 
 AnsiString ApplyFolderMacroB(const AnsiString& value, const AnsiString& dirDestino,

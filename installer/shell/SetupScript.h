@@ -68,8 +68,8 @@ AnsiString FileNamePart(const AnsiString& value);
 AnsiString IndexedKey(const AnsiString& prefix, int n, const AnsiString& suffix = "");
 
 // Rule A (the "_Dir" keys of [Grupos]): the text up to and including the first
-// ">" is replaced when it is exactly "<INSTALLDIR>", "<WINDIR>" or
-// "<WINSYSDIR>"; anything else is used unchanged.
+// ">" is replaced when it is exactly "<INSTALLDIR>", then when it is (now)
+// "<WINDIR>", then "<WINSYSDIR>"; anything else is used unchanged.
 AnsiString ApplyFolderMacroA(const AnsiString& value, const AnsiString& dirDestino,
                              const AnsiString& dirWindows, const AnsiString& dirSistema);
 // Rule B (the "_Diretorio" keys of [Pasta e Icones]): in the order

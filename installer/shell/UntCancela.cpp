@@ -7,26 +7,6 @@
 
 namespace installer {
 
-namespace {
-
-ui::TLabel* Texto(TFRMCancela* form, const char* name, int left, int top, int width, const AnsiString& caption) {
-  ui::TLabel* label = CriaControle<ui::TLabel>(form, form, name, left, top, width, 31);
-  label->SetAutoSize(false);
-  label->SetWordWrap(true);
-  label->SetCaption(caption);
-  return label;
-}
-
-ui::TButton* Botao(TFRMCancela* form, const char* name, int left, const AnsiString& caption,
-                   ui::TModalResult result) {
-  ui::TButton* button = CriaControle<ui::TButton>(form, form, name, left, 162, 75, 25);
-  button->SetCaption(caption);
-  button->SetModalResult(result);
-  return button;
-}
-
-}  // namespace
-
 TFRMCancela::TFRMCancela(rtl::TComponent* owner) : ui::TForm(owner) {
   SetName("FRMCancela");
   SetVisible(false);
@@ -40,20 +20,21 @@ TFRMCancela::TFRMCancela(rtl::TComponent* owner) : ui::TForm(owner) {
 
   Image1 = CriaControle<ui::TImage>(this, this, "Image1", 8, 8, 32, 32);
   LoadResourcePicture(Image1->Picture(), kResAviso);
+  const TEstiloTexto kOpaco{false, true, false};
   // The texts as the product has always shown them, slips included.
-  Label1 = Texto(this, "Label1", 50, 11, 302,
-                 "A instalação não foi completada.Se você encerrar a instalação agora o programa nã estará "
-                 "completamente instalado."_a);
-  Label2 = Texto(this, "Label2", 8, 55, 349,
-                 "Você pode executar o programa de instalação outra hora para completar a instalação."_a);
-  Label3 = Texto(this, "Label3", 8, 101, 349,
-                 "Para continuar a instalação, clique Continuar. Para encerrar o programa de instalação, clique "
-                 "Sair."_a);
+  Label1 = CriaTexto(this, this, "Label1", 50, 11, 302, 31,
+                     "A instalação não foi completada.Se você encerrar a instalação agora o programa nã estará "
+                     "completamente instalado."_a, kOpaco);
+  Label2 = CriaTexto(this, this, "Label2", 8, 55, 349, 31,
+                     "Você pode executar o programa de instalação outra hora para completar a instalação."_a, kOpaco);
+  Label3 = CriaTexto(this, this, "Label3", 8, 101, 349, 31,
+                     "Para continuar a instalação, clique Continuar. Para encerrar o programa de instalação, clique "
+                     "Sair."_a, kOpaco);
   Bevel1 = CriaControle<ui::TBevel>(this, this, "Bevel1", 8, 152, 358, 3);
   Bevel1->SetShape(ui::bsTopLine);
-  Button1 = Botao(this, "Button1", 205, "&Continuar", 1);
+  Button1 = CriaBotao(this, "Button1", 205, 162, "&Continuar", 1);
   Button1->SetDefault(true);
-  Button2 = Botao(this, "Button2", 285, "&Sair", 2);
+  Button2 = CriaBotao(this, "Button2", 285, 162, "&Sair", 2);
   Button2->SetCancel(true);
 }
 

@@ -8,30 +8,6 @@
 
 namespace installer {
 
-namespace {
-
-enum TTamanho { tmAuto, tmFixo };
-
-ui::TLabel* Texto(ui::TCustomForm* form, ui::TWinControl* parent, const char* name, int left, int top, int width,
-                  int height, TTamanho tamanho, bool wordWrap, const AnsiString& caption) {
-  ui::TLabel* label = CriaControle<ui::TLabel>(form, parent, name, left, top, width, height);
-  label->SetAutoSize(false);
-  label->SetTransparent(true);
-  label->SetWordWrap(wordWrap);
-  label->SetCaption(caption);
-  // As a loaded window does: the size fits the text at the stored width.
-  label->SetAutoSize(tamanho == tmAuto);
-  return label;
-}
-
-ui::TRadioButton* Opcao(TFRMConclusao* form, const char* name, int top, int width, const AnsiString& caption) {
-  ui::TRadioButton* radio = CriaControle<ui::TRadioButton>(form, form, name, 5, top, width, 17);
-  radio->SetCaption(caption);
-  return radio;
-}
-
-}  // namespace
-
 TFRMConclusao::TFRMConclusao(rtl::TComponent* owner) : ui::TForm(owner) {
   SetName("FRMConclusao");
   SetVisible(false);
@@ -41,26 +17,27 @@ TFRMConclusao::TFRMConclusao(rtl::TComponent* owner) : ui::TForm(owner) {
   SetColor(ui::clBlack);
   FonteDaJanela(Font(), ui::clWhite);
 
-  Label1 = Texto(this, this, "Label1", 6, 10, 259, 26, tmAuto, true,
-                 "O instalador terminou de copiar os arquivos para o seu computador.");
-  Label2 = Texto(this, this, "Label2", 6, 46, 291, 26, tmAuto, true,
-                 "Antes de usar o programa, você deve reiniciar o Windows ou o seu computador."_a);
-  RadioButton1 = Opcao(this, "RadioButton1", 82, 289, "Sim, eu desejo reiniciar meu computador agora.");
+  const TEstiloTexto kAjustado{true, true, true}, kUmaLinha{true, false, false};
+  Label1 = CriaTexto(this, this, "Label1", 6, 10, 259, 26,
+                     "O instalador terminou de copiar os arquivos para o seu computador.", kAjustado);
+  Label2 = CriaTexto(this, this, "Label2", 6, 46, 291, 26,
+                     "Antes de usar o programa, você deve reiniciar o Windows ou o seu computador."_a, kAjustado);
+  RadioButton1 = CriaOpcao(this, this, "RadioButton1", 5, 82, 289, "Sim, eu desejo reiniciar meu computador agora.");
   RadioButton1->SetChecked(true);
-  RadioButton2 = Opcao(this, "RadioButton2", 99, 297, "Não, eu vou reiniciar o meu computador depois."_a);
+  RadioButton2 = CriaOpcao(this, this, "RadioButton2", 5, 99, 297, "Não, eu vou reiniciar o meu computador depois."_a);
 
   GbFalhas = CriaControle<ui::TGroupBox>(this, this, "GbFalhas", 5, 120, 297, 149);
   GbFalhas->SetVisible(false);
   GbFalhas->SetCaption("Falhas encontradas");
-  Label4 = Texto(this, GbFalhas, "Label4", 9, 16, 280, 66, tmFixo, true,
-                 "Durante a instalação foram encontradas as falhas abaixo. Estas falhas podem ter comprometido a "
-                 "instalação em sua totalidade. Caso encontre algum problema na execução do programa, contate a "
-                 "tarquelia para repassar as falhas e obter o suporte."_a);
+  Label4 = CriaTexto(this, GbFalhas, "Label4", 9, 16, 280, 66,
+                     "Durante a instalação foram encontradas as falhas abaixo. Estas falhas podem ter comprometido a "
+                     "instalação em sua totalidade. Caso encontre algum problema na execução do programa, contate a "
+                     "tarquelia para repassar as falhas e obter o suporte."_a);
   ListBox1 = CriaControle<ui::TListBox>(this, GbFalhas, "ListBox1", 10, 83, 275, 59);
   ListBox1->SetColor(ui::clBlack);
 
-  Label3 = Texto(this, this, "Label3", 6, 278, 226, 13, tmFixo, false,
-                 "Clique em \"Finalizar\" para encerrar a instalação."_a);
+  Label3 = CriaTexto(this, this, "Label3", 6, 278, 226, 13,
+                     "Clique em \"Finalizar\" para encerrar a instalação."_a, kUmaLinha);
 
   Img1 = CriaControle<ui::TImage>(this, this, "Img1", 337, 6, 146, 344);
   Img1->SetCenter(true);

@@ -21,12 +21,6 @@ namespace installer {
 
 TFRMMain* FRMMain = nullptr;
 
-namespace {
-
-const AnsiString kChaveUsuario = "Software\\Tarquelia\\Vantor\\Q-Mira";
-
-}  // namespace
-
 TFRMMain::TFRMMain(rtl::TComponent* owner) : ui::TForm(owner) {
   SetName("FRMMain");
   SetVisible(false);
@@ -99,7 +93,7 @@ void TFRMMain::FormCreate(ui::TObject*) {
   DirMenuIniciar = platform::StartMenuFolder();
 
   // The product's per-user key: the wizard fills it again during the run.
-  platform::TRegistry().DeleteKey(kChaveUsuario);
+  platform::TRegistry().DeleteKey(kChaveProduto);
 
   const TSetupScript stp(ArquivoSTP);
   NomeAplicacao = stp.Aplicacao();

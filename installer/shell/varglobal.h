@@ -26,6 +26,9 @@ inline AnsiString ArquivoContrato;    // file-name part of [Projeto] "Dir_Contra
 inline AnsiString NomeAplicacao;      // [Projeto] "Aplicação"
 inline int32_t TipoFundo = 0;         // [Projeto] "Tipo_Background": 1 picture, else gradient
 
+// The product's per-user registry key: start-up deletes it, the wizard fills it.
+inline const AnsiString kChaveProduto = "Software\\Tarquelia\\Vantor\\Q-Mira";
+
 // The scratch folder: DirWindows followed by "\temp\tqsetup" (no trailing
 // backslash). The installer never empties or removes it.
 AnsiString PastaTemporaria();

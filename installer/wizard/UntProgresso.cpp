@@ -49,7 +49,6 @@ const char* const kSemIconeNoTerminal[7] = {
 
 namespace {
 
-const AnsiString kChaveProduto = "Software\\Tarquelia\\Vantor\\Q-Mira";
 const AnsiString kChaveDesinstalacao = "Software\\MicroSoft\\Windows\\CurrentVersion\\Uninstall\\";
 
 // Group names a terminal installation leaves out, compared exactly.
@@ -62,17 +61,6 @@ bool GrupoSoDoServidor(const AnsiString& nome) {
   return nome.find("Fotos") != AnsiString::npos;
 }
 
-// Every label of the pages: transparent, word-wrapped, of a fixed size.
-ui::TLabel* Texto(ui::TCustomForm* form, ui::TWinControl* parent, const char* name, int left, int top, int width,
-                  int height, const AnsiString& caption) {
-  ui::TLabel* label = CriaControle<ui::TLabel>(form, parent, name, left, top, width, height);
-  label->SetAutoSize(false);
-  label->SetTransparent(true);
-  label->SetWordWrap(true);
-  label->SetCaption(caption);
-  return label;
-}
-
 ui::TStaticText* Campo(ui::TCustomForm* form, ui::TWinControl* parent, const char* name, int top) {
   ui::TStaticText* field = CriaControle<ui::TStaticText>(form, parent, name, 16, top, 338, 19);
   field->SetAutoSize(false);
@@ -83,19 +71,12 @@ ui::TStaticText* Campo(ui::TCustomForm* form, ui::TWinControl* parent, const cha
 
 ui::TRadioButton* Opcao(ui::TCustomForm* form, ui::TWinControl* parent, const char* name, int top,
                         const AnsiString& caption) {
-  ui::TRadioButton* radio = CriaControle<ui::TRadioButton>(form, parent, name, 48, top, 81, 17);
-  radio->SetCaption(caption);
+  ui::TRadioButton* radio = CriaOpcao(form, parent, name, 48, top, 81, caption);
   radio->Font().SetStyle(ui::fsBold);
   radio->Font().SetColor(ui::clWindowText);
   // Window-text colour needs a face of its own on the black page.
   radio->SetColor(ui::clBtnFace);
   return radio;
-}
-
-ui::TButton* Botao(ui::TCustomForm* form, const char* name, int left, const AnsiString& caption) {
-  ui::TButton* button = CriaControle<ui::TButton>(form, form, name, left, 356, 75, 25);
-  button->SetCaption(caption);
-  return button;
 }
 
 ui::TListBox* ListaOculta(ui::TCustomForm* form, const char* name, int top) {
@@ -121,29 +102,29 @@ TFRMProgresso::TFRMProgresso(rtl::TComponent* owner) : ui::TForm(owner) {
   Notebook1->SetPages({"Bem-vindo", "Contrato de Licença de Uso"_a, "Iniciando a Cópia dos Arquivos"_a});
 
   ui::TPage* bemVindo = Notebook1->Page(0);
-  LabelBemvindo = Texto(this, bemVindo, "LabelBemvindo", 8, 8, 354, 16,
-                        "Bem-vindo ao programa de instalação do Vantor Q-Mira."_a);
+  LabelBemvindo = CriaTexto(this, bemVindo, "LabelBemvindo", 8, 8, 354, 16,
+                            "Bem-vindo ao programa de instalação do Vantor Q-Mira."_a);
   LabelBemvindo->Font().SetStyle(ui::fsBold);
-  Label2 = Texto(this, bemVindo, "Label2", 8, 48, 354, 13, "Escolha abaixo o tipo de instalação a ser executada:"_a);
+  Label2 = CriaTexto(this, bemVindo, "Label2", 8, 48, 354, 13, "Escolha abaixo o tipo de instalação a ser executada:"_a);
   Image1 = CriaControle<ui::TImage>(this, bemVindo, "Image1", 8, 80, 32, 32);
   LoadResourcePicture(Image1->Picture(), kResServidor);
   RbServidor = Opcao(this, bemVindo, "RbServidor", 80, "Servidor");
   RbServidor->SetChecked(true);
-  Label12 = Texto(this, bemVindo, "Label12", 48, 100, 310, 26,
-                  "Instala o Vantor e seus programas utilitários e também o Servidor de Banco de Dados."_a);
+  Label12 = CriaTexto(this, bemVindo, "Label12", 48, 100, 310, 26,
+                      "Instala o Vantor e seus programas utilitários e também o Servidor de Banco de Dados."_a);
   Image2 = CriaControle<ui::TImage>(this, bemVindo, "Image2", 8, 152, 32, 32);
   LoadResourcePicture(Image2->Picture(), kResTerminal);
   RbTerminal = Opcao(this, bemVindo, "RbTerminal", 152, "Terminal");
-  Label1 = Texto(this, bemVindo, "Label1", 48, 172, 310, 39,
-                 "Instala apenas o Vantor, que será utilizado como uma estação de trabalho, carregando os dados "
-                 "através de rede local."_a);
+  Label1 = CriaTexto(this, bemVindo, "Label1", 48, 172, 310, 39,
+                     "Instala apenas o Vantor, que será utilizado como uma estação de trabalho, carregando os dados "
+                     "através de rede local."_a);
 
   ui::TPage* contrato = Notebook1->Page(1);
   Image3 = CriaControle<ui::TImage>(this, contrato, "Image3", 6, 6, 32, 32);
   LoadResourcePicture(Image3->Picture(), kResContrato);
-  Label3 = Texto(this, contrato, "Label3", 46, 6, 316, 39,
-                 "Leia o contrato abaixo e se você aceita os termos nele contidos marque a caixa de checagem. Caso "
-                 "não aceite, a instalação dar-se-á por encerrada."_a);
+  Label3 = CriaTexto(this, contrato, "Label3", 46, 6, 316, 39,
+                     "Leia o contrato abaixo e se você aceita os termos nele contidos marque a caixa de checagem. Caso "
+                     "não aceite, a instalação dar-se-á por encerrada."_a);
   MemoContrato = CriaControle<ui::TMemo>(this, contrato, "MemoContrato", 6, 50, 358, 268);
   MemoContrato->SetReadOnly(true);
   MemoContrato->SetBorderStyle(ui::bsNone);
@@ -153,23 +134,23 @@ TFRMProgresso::TFRMProgresso(rtl::TComponent* owner) : ui::TForm(owner) {
   CheckBox1->SetCaption("Aceito e concordo com os termos do CONTRATO DE LICENÇA, acima."_a);
 
   ui::TPage* resumo = Notebook1->Page(2);
-  Label5 = Texto(this, resumo, "Label5", 8, 8, 354, 26,
-                 "O instalador vai iniciar a cópia dos arquivos. Se você desejar rever alguma opção clique em "
-                 "Voltar."_a);
-  Label6 = Texto(this, resumo, "Label6", 8, 48, 354, 13, "Configurações:"_a);
+  Label5 = CriaTexto(this, resumo, "Label5", 8, 8, 354, 26,
+                     "O instalador vai iniciar a cópia dos arquivos. Se você desejar rever alguma opção clique em "
+                     "Voltar."_a);
+  Label6 = CriaTexto(this, resumo, "Label6", 8, 48, 354, 13, "Configurações:"_a);
   Label6->Font().SetStyle(ui::fsBold);
-  Label11 = Texto(this, resumo, "Label11", 16, 72, 120, 13, "Drive para Instalação"_a);
+  Label11 = CriaTexto(this, resumo, "Label11", 16, 72, 120, 13, "Drive para Instalação"_a);
   Label11->SetVisible(false);
   ComboDrive = CriaControle<ui::TComboBox>(this, resumo, "ComboDrive", 140, 68, 80, 21);
   ComboDrive->SetStyle(ui::csDropDownList);
   ComboDrive->SetVisible(false);
-  Label7 = Texto(this, resumo, "Label7", 16, 72, 120, 13, "Pasta Destino");
+  Label7 = CriaTexto(this, resumo, "Label7", 16, 72, 120, 13, "Pasta Destino");
   StPastaDestino = Campo(this, resumo, "StPastaDestino", 88);
-  Label10 = Texto(this, resumo, "Label10", 8, 128, 354, 13, "Informações do Usuário:"_a);
+  Label10 = CriaTexto(this, resumo, "Label10", 8, 128, 354, 13, "Informações do Usuário:"_a);
   Label10->Font().SetStyle(ui::fsBold);
-  Label8 = Texto(this, resumo, "Label8", 16, 152, 120, 13, "Nome");
+  Label8 = CriaTexto(this, resumo, "Label8", 16, 152, 120, 13, "Nome");
   StNomeUsuario = Campo(this, resumo, "StNomeUsuario", 168);
-  Label9 = Texto(this, resumo, "Label9", 16, 200, 120, 13, "Empresa");
+  Label9 = CriaTexto(this, resumo, "Label9", 16, 200, 120, 13, "Empresa");
   StEmpresa = Campo(this, resumo, "StEmpresa", 216);
 
   Img1 = CriaControle<ui::TImage>(this, this, "Img1", 376, 3, 146, 344);
@@ -178,15 +159,15 @@ TFRMProgresso::TFRMProgresso(rtl::TComponent* owner) : ui::TForm(owner) {
   Bevel1 = CriaControle<ui::TBevel>(this, this, "Bevel1", 1, 352, 520, 2);
   Bevel1->SetShape(ui::bsTopLine);
 
-  Button3 = Botao(this, "Button3", 3, "&Cancelar");
+  Button3 = CriaBotao(this, "Button3", 3, 356, "&Cancelar");
   Button3->SetCancel(true);
   Button3->SetModalResult(ui::mrCancel);
   Button3->OnClick = [this](ui::TObject* sender) { Button3Click(sender); };
-  btnvoltar = Botao(this, "btnvoltar", 365, "<< &Voltar");
+  btnvoltar = CriaBotao(this, "btnvoltar", 365, 356, "<< &Voltar");
   btnvoltar->SetEnabled(false);
   btnvoltar->SetTag(0);
   btnvoltar->OnClick = [this](ui::TObject* sender) { btnavancarClick(sender); };
-  btnavancar = Botao(this, "btnavancar", 445, "&Avançar >>"_a);
+  btnavancar = CriaBotao(this, "btnavancar", 445, 356, "&Avançar >>"_a);
   btnavancar->SetDefault(true);
   btnavancar->SetTag(1);
   btnavancar->OnClick = [this](ui::TObject* sender) { btnavancarClick(sender); };
@@ -317,12 +298,9 @@ void TFRMProgresso::ComboDriveChange() {
 }
 
 AnsiString TFRMProgresso::VerificaPasta(const AnsiString& pasta, size_t p) const {
-  AnsiString cabeca = pasta.substr(0, p);
+  // p is just past the first '>': rule A on the head, the tail as it stands.
   const AnsiString resto = p < pasta.size() ? pasta.substr(p) : AnsiString();
-  if (cabeca == "<INSTALLDIR>") cabeca = DirDestino;
-  if (cabeca == "<WINDIR>") cabeca = DirWindows;
-  if (cabeca == "<WINSYSDIR>") cabeca = DirSistema;
-  return cabeca + resto;
+  return ApplyFolderMacroA(pasta.substr(0, p), DirDestino, DirWindows, DirSistema) + resto;
 }
 
 // ---- the installation run ----------------------------------------------------------------------
