@@ -42,7 +42,9 @@ std::string Quoted(const AnsiString& ansi) {
 
 // A name registry.reg can hold: a line break or a NUL would cut its line, and
 // every process reading the file would see a broken registry.
-bool StorableName(std::string_view name) { return name.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos; }
+bool StorableName(std::string_view name) {
+  return name.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
+}
 
 // A REG_SZ that the "text" form gives back byte for byte.
 bool IsPlainText(const std::vector<BYTE>& data) {
