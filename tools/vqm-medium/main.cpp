@@ -1,5 +1,5 @@
-// vqm-medium: checks an installation medium as the installer reads it, and
-// tries it with the installer on a throwaway machine.
+// vqm-medium: checks an installation medium as the installer reads it, tries
+// it with the installer on a throwaway machine, and builds one from a manifest.
 
 #include <cstdio>
 #include <cstring>
@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/vqm-medium/MediumBuild.h"
 #include "tools/vqm-medium/MediumCheck.h"
 #include "tools/vqm-medium/MediumTry.h"
 #include "tools/vqm-medium/PrivateMachine.h"
@@ -35,7 +36,10 @@ const char kHelp[] =
     "                   registry values, links, Program Manager commands,\n"
     "                   failures and journal it left; --screens saves a PNG of\n"
     "                   each screen in DIR\n"
-      "\n"
+    "  build MANIFEST OUT\n"
+    "                   make a medium in the folder OUT from a manifest, then\n"
+    "                   check it\n"
+    "\n"
     "Exit codes: 0 clean, 1 warnings (or failures the installer listed),\n"
     "2 errors or wrong usage.\n"
     "\n";
@@ -81,13 +85,27 @@ int Try(const std::vector<std::string>& args) {
   return result.ExitCode();
 }
 
+int Build(const std::string& manifest, const std::string& out) {
+  platform::sim::TMachineOptions options;
+  options.HostRoot = true;
+  options.FloppyDrive = false;
+  vqmmedium::TPrivateMachine machine(options);
+  const vqmmedium::TBuildResult built = vqmmedium::BuildMedium(vqmmedium::OnDriveZ(manifest), vqmmedium::OnDriveZ(out));
+  for (const std::string& e : built.Errors) std::cerr << e << '\n';
+  if (!built.Errors.empty()) return kUsage;
+  for (const std::string& line : built.Written) std::cout << line << '\n';
+  const vqmmedium::TCheckResult result = vqmmedium::CheckMedium(vqmmedium::OnDriveZ(out));
+  for (const vqmmedium::TFinding& f : result.Findings) std::cout << vqmmedium::FormatFinding(f) << '\n';
+  return result.ExitCode();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
   if (args.empty()) return Usage("no command given");
   if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
-    std::cout << kHelp;
+    std::cout << kHelp << vqmmedium::ManifestHelp();
     return 0;
   }
   try {
@@ -96,6 +114,10 @@ int main(int argc, char** argv) {
       return Check(args[1]);
     }
     if (args[0] == "try") return Try({args.begin() + 1, args.end()});
+    if (args[0] == "build") {
+      if (args.size() != 3) return Usage("build takes a manifest and an output folder");
+      return Build(args[1], args[2]);
+    }
   } catch (const std::exception& e) {
     std::fprintf(stderr, "vqm-medium: %s\n", e.what());
     return kUsage;
