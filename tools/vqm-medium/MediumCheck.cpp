@@ -166,7 +166,7 @@ class TChecker {
   TRun Simulate(bool terminal);
   void CheckGroups(const TRun& server, const TRun& terminal);
   void CheckCounts(const TRun& server);
-  void CheckIcons(const TRun& server, const TRun& terminal);
+  void CheckIcons(const TRun& server);
   std::vector<TBillboardChange> Billboards(const TRun& run) const;
   void Summarise(const TRun& run);
 
@@ -245,7 +245,7 @@ TCheckResult TChecker::Run() {
   const TRun server = Simulate(false), terminal = Simulate(true);
   CheckGroups(server, terminal);
   CheckCounts(server);
-  CheckIcons(server, terminal);
+  CheckIcons(server);
   CheckUnread();
   for (const platform::TAskedDialog& d : dialogs.Asked())
     Add(svError, "question", 0, "", "", "the installer would stop to ask: " + d.Caption + " " + d.Text);
@@ -670,12 +670,10 @@ void TChecker::CheckGroups(const TRun& server, const TRun& terminal) {
 
 void TChecker::CheckCounts(const TRun& server) {
   if (FCounts["Imagens"] <= 0) return;
-  int64_t total = 0;
   for (int k = 2; k <= FCounts["Arquivos"] + 1; ++k) {
     const AnsiString key = IndexedKey("Grupo_", k, "_Arquivos");
     const int64_t expected = server.MessagesOf(k - 1);
     const int32_t written = Integer(kGrupos, key);
-    total += expected;
     if (written == expected) continue;
     const int line = Line(kGrupos, key);
     Add(svWarning, "count", line ? line : Near(kGrupos), kGrupos, key,
@@ -692,7 +690,6 @@ void TChecker::CheckCounts(const TRun& server) {
   if (!platform::FileExists(FFolder + "change.wav"))
     Add(svWarning, "no-sound", Line(kBillBoards, "Imagens"), kBillBoards, "Imagens",
         "no change.wav on the medium: the billboards change without their morph");
-  (void)total;
 }
 
 int64_t TRun::MessagesOf(int group) const {
@@ -700,7 +697,7 @@ int64_t TRun::MessagesOf(int group) const {
   return Groups[group - 1].Files + Groups[group - 1].Folders;
 }
 
-void TChecker::CheckIcons(const TRun& server, const TRun& terminal) {
+void TChecker::CheckIcons(const TRun& server) {
   for (int i = 1; i <= FCounts["Icones"]; ++i) {
     const AnsiString arquivoKey = IndexedKey("Icone_", i, "_Arquivo");
     const AnsiString tituloKey = IndexedKey("Icone_", i, "_Descrição"_a);
@@ -728,7 +725,6 @@ void TChecker::CheckIcons(const TRun& server, const TRun& terminal) {
           Quote(titulo) + " cannot name a link file: its links are not saved");
     else if (links && titulo.empty())
       Add(svWarning, "icon", line, kIcones, tituloKey, "no title: its links are saved as \".lnk\"");
-    (void)terminal;
   }
 }
 

@@ -68,20 +68,4 @@ int TScriptLines::KeyLine(std::string_view section, std::string_view key) const 
   });
 }
 
-int TScriptLines::FirstLineOf(int sectionIndex) const {
-  int header = 0;
-  for (int n = 1; n <= Count(); ++n) {
-    if (FInfo[n - 1].Section != sectionIndex) continue;
-    if (FInfo[n - 1].Kind == lkKey) return n;
-    if (!header) header = n;
-  }
-  return header;
-}
-
-int TScriptLines::LineOfKey(int section, int key) const {
-  for (int n = 1; n <= Count(); ++n)
-    if (FInfo[n - 1].Kind == lkKey && FInfo[n - 1].Section == section && FInfo[n - 1].Key == key) return n;
-  return 0;
-}
-
 }  // namespace vqmmedium

@@ -37,10 +37,6 @@ class TScriptLines {
   int SectionLine(std::string_view section) const;
   // The line of the key the reader finds for (section, key); 0 when none.
   int KeyLine(std::string_view section, std::string_view key) const;
-  // The first line that holds a key of reader section `index`, else its header line.
-  int FirstLineOf(int sectionIndex) const;
-  // The line that holds key `key` of reader section `section`; 0 when none.
-  int LineOfKey(int section, int key) const;
 
  private:
   std::string_view Prefix(int lines) const;

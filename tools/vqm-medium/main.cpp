@@ -96,6 +96,7 @@ int Build(const std::string& manifest, const std::string& out) {
   for (const std::string& line : built.Written) std::cout << line << '\n';
   const vqmmedium::TCheckResult result = vqmmedium::CheckMedium(vqmmedium::OnDriveZ(out));
   for (const vqmmedium::TFinding& f : result.Findings) std::cout << vqmmedium::FormatFinding(f) << '\n';
+  if (result.Findings.empty()) std::cout << rtl::Utf8FromAnsi(result.Script) << ": checked, no mistakes found\n";
   return result.ExitCode();
 }
 
