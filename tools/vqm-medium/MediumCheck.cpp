@@ -134,7 +134,7 @@ struct TRun {
   std::vector<TGroupRun> Groups;
   std::vector<AnsiString> Messages;
   std::set<AnsiString> Installed;  // full paths, upper case
-  int64_t MessagesOf(int group) const;
+  bool Stopped = false;            // at a folder it cannot make
 };
 
 class TChecker {
@@ -215,7 +215,9 @@ TCheckResult TChecker::Run() {
   FIni = std::make_unique<platform::TIniFile>(FScriptPath);
   FDirWindows = platform::Api().GetWindowsDirectoryA();
   FDirSistema = platform::Api().GetSystemDirectoryA();
-  FScratch = platform::GetTempFolder() + "vqm-medium-check";
+  // A scratch folder of its own for each check: nothing left by an earlier one is taken for this medium's.
+  static int checks = 0;
+  FScratch = platform::GetTempFolder() + "vqm-medium-check-" + rtl::IntToStr(++checks);
   platform::ForceDirectories(FScratch + "\\tqsetup");
 
   platform::TScriptedDialogs dialogs;  // the archive engine asks nothing of anyone here
@@ -250,6 +252,10 @@ TCheckResult TChecker::Run() {
   for (const platform::TAskedDialog& d : dialogs.Asked())
     Add(svError, "question", 0, "", "", "the installer would stop to ask: " + d.Caption + " " + d.Text);
 
+  // In the script's order; what belongs to no line of it first.
+  std::stable_sort(FResult.Findings.begin(), FResult.Findings.end(), [](const TFinding& a, const TFinding& b) {
+    return a.Line < b.Line;
+  });
   Summarise(server);
   Summarise(terminal);
   return FResult;
@@ -595,7 +601,7 @@ TRun TChecker::Simulate(bool terminal) {
         made.insert(rtl::AnsiUpperCase(rtl::ExcludeTrailingBackslash(g.Folder)));
       } else {
         g.State = TGroupRun::grStopped;
-        stopped = true;
+        stopped = run.Stopped = true;
         run.Groups.push_back(g);
         continue;
       }
@@ -672,13 +678,15 @@ void TChecker::CheckCounts(const TRun& server) {
   if (FCounts["Imagens"] <= 0) return;
   for (int k = 2; k <= FCounts["Arquivos"] + 1; ++k) {
     const AnsiString key = IndexedKey("Grupo_", k, "_Arquivos");
-    const int64_t expected = server.MessagesOf(k - 1);
+    // A server installation takes every entry of every named group's archive.
+    const bool named = !rtl::Trim(Text(kGrupos, IndexedKey("Grupo_", k - 1, "_Nome"))).empty();
+    const int64_t expected = named ? static_cast<int64_t>(FProduct[k - 2].Entries.size()) : 0;
     const int32_t written = Integer(kGrupos, key);
     if (written == expected) continue;
     const int line = Line(kGrupos, key);
     Add(svWarning, "count", line ? line : Near(kGrupos), kGrupos, key,
         (line ? "is " + rtl::IntToStr(written) : AnsiString("is missing")) + ", but archive " + rtl::IntToStr(k - 1) +
-            " (" + FProduct[k - 2].Name + ") unpacks " + rtl::IntToStr(static_cast<int>(expected)) +
+            " (" + (FProduct[k - 2].Name.empty() ? AnsiString("no name") : FProduct[k - 2].Name) + ") unpacks " + rtl::IntToStr(static_cast<int>(expected)) +
             " entries: the count of archive n goes in Grupo_<n + 1>_Arquivos, and a wrong one shifts every billboard");
   }
   installer::TSetupScript stp(FScriptPath);
@@ -690,11 +698,6 @@ void TChecker::CheckCounts(const TRun& server) {
   if (!platform::FileExists(FFolder + "change.wav"))
     Add(svWarning, "no-sound", Line(kBillBoards, "Imagens"), kBillBoards, "Imagens",
         "no change.wav on the medium: the billboards change without their morph");
-}
-
-int64_t TRun::MessagesOf(int group) const {
-  if (group < 1 || group > static_cast<int>(Groups.size())) return 0;
-  return Groups[group - 1].Files + Groups[group - 1].Folders;
 }
 
 void TChecker::CheckIcons(const TRun& server) {
@@ -716,7 +719,8 @@ void TChecker::CheckIcons(const TRun& server) {
           Quote(raw) + " holds no folder macro and is no full path: the item points at " + Quote(alvo));
       continue;
     }
-    if (!server.Installed.count(rtl::AnsiUpperCase(alvo)))
+    // A run that stops before the icons makes none: what it would have installed is not known.
+    if (!server.Stopped && !server.Installed.count(rtl::AnsiUpperCase(alvo)))
       Add(svWarning, "icon", line, kIcones, arquivoKey, alvo + ": no archive of the medium installs this program");
     const bool links = FIni->ReadBool(kIcones, IndexedKey("Icone_", i, "_Pasta_Desktop"), false) ||
                        FIni->ReadBool(kIcones, IndexedKey("Icone_", i, "_Pasta_Menu_Iniciar"), false);
