@@ -1,6 +1,7 @@
 // vqm-medium: checks an installation medium as the installer reads it, tries
 // it with the installer on a throwaway machine, and builds one from a manifest.
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -49,6 +50,15 @@ int Usage(const std::string& message) {
   return kUsage;
 }
 
+// A finding as the user reads it: a Windows path on Z: is shown as the host path it stands for.
+std::string Shown(vqmmedium::TFinding f) {
+  if (f.File.rfind("Z:\\", 0) == 0) {
+    f.File.erase(0, 2);
+    std::replace(f.File.begin(), f.File.end(), '\\', '/');
+  }
+  return vqmmedium::FormatFinding(f);
+}
+
 int Check(const std::string& medium) {
   if (!fs::is_directory(medium)) {
     std::fprintf(stderr, "%s: error: no such folder\n", medium.c_str());
@@ -59,7 +69,7 @@ int Check(const std::string& medium) {
   options.FloppyDrive = false;
   vqmmedium::TPrivateMachine machine(options);
   const vqmmedium::TCheckResult result = vqmmedium::CheckMedium(vqmmedium::OnDriveZ(medium));
-  for (const vqmmedium::TFinding& f : result.Findings) std::cout << vqmmedium::FormatFinding(f) << '\n';
+  for (const vqmmedium::TFinding& f : result.Findings) std::cout << Shown(f) << '\n';
   if (result.Findings.empty()) std::cout << rtl::Utf8FromAnsi(result.Script) << ": no mistakes found\n";
   for (const rtl::AnsiString& line : result.Summary) std::cout << rtl::Utf8FromAnsi(line) << '\n';
   return result.ExitCode();
@@ -95,7 +105,7 @@ int Build(const std::string& manifest, const std::string& out) {
   if (!built.Errors.empty()) return kUsage;
   for (const std::string& line : built.Written) std::cout << line << '\n';
   const vqmmedium::TCheckResult result = vqmmedium::CheckMedium(vqmmedium::OnDriveZ(out));
-  for (const vqmmedium::TFinding& f : result.Findings) std::cout << vqmmedium::FormatFinding(f) << '\n';
+  for (const vqmmedium::TFinding& f : result.Findings) std::cout << Shown(f) << '\n';
   if (result.Findings.empty()) std::cout << rtl::Utf8FromAnsi(result.Script) << ": checked, no mistakes found\n";
   return result.ExitCode();
 }
