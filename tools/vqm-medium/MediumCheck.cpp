@@ -155,6 +155,11 @@ class TChecker {
   int Line(const AnsiString& section, const AnsiString& key) const { return FLines->KeyLine(section, key); }
   // The line to name for a key that is missing: the section's header.
   int Near(const AnsiString& section) const { return FLines->SectionLine(section); }
+  // The key's line, else its section's.
+  int At(const AnsiString& section, const AnsiString& key) const {
+    const int line = Line(section, key);
+    return line ? line : Near(section);
+  }
 
   void ReadKeys();
   void CheckUnread();
@@ -357,11 +362,11 @@ void TChecker::ReadKeys() {
   Ask(kIcones, "Pasta_Padrão"_a, tText);
 
   if (Text(kProjeto, "Aplicação"_a).empty())
-    Add(svWarning, "no-name", Near(kProjeto), kProjeto, "Aplicação"_a,
+    Add(svWarning, "no-name", At(kProjeto, "Aplicação"_a), kProjeto, "Aplicação"_a,
         "no application name: the uninstall entry is written on the uninstall key itself, without a name");
   const AnsiString pasta = Text(kProjeto, "PastaPadraoInstalacao");
   if (pasta.empty())
-    Add(svWarning, "target-folder", Near(kProjeto), kProjeto, "PastaPadraoInstalacao",
+    Add(svWarning, "target-folder", At(kProjeto, "PastaPadraoInstalacao"), kProjeto, "PastaPadraoInstalacao",
         "no default folder: the product goes straight into C:\\");
   else if (pasta[0] == '\\' || pasta.find(':') != AnsiString::npos)
     Add(svWarning, "target-folder", Line(kProjeto, "PastaPadraoInstalacao"), kProjeto, "PastaPadraoInstalacao",
@@ -369,11 +374,9 @@ void TChecker::ReadKeys() {
   FDirDestino = "C:\\" + pasta;
 
   if (FCounts["Arquivos"] <= 0)
-    Add(svWarning, "no-archives", Line(kArquivos, "Arquivos") ? Line(kArquivos, "Arquivos") : Near(kArquivos),
-        kArquivos, "Arquivos", "no product archives: nothing of the product is installed");
+    Add(svWarning, "no-archives", At(kArquivos, "Arquivos"), kArquivos, "Arquivos", "no product archives: nothing of the product is installed");
   if (FCounts["Grupos"] != FCounts["Arquivos"])
-    Add(svWarning, "groups-vs-archives", Line(kGrupos, "Grupos") ? Line(kGrupos, "Grupos") : Near(kGrupos), kGrupos,
-        "Grupos",
+    Add(svWarning, "groups-vs-archives", At(kGrupos, "Grupos"), kGrupos, "Grupos",
         "Grupos is " + rtl::IntToStr(FCounts["Grupos"]) + " but Arquivos is " + rtl::IntToStr(FCounts["Arquivos"]) +
             ": the installer visits as many groups as there are archives and adds up " +
             rtl::IntToStr(std::max(FCounts["Grupos"], 0)) + " file counts for the billboards");
@@ -709,7 +712,7 @@ void TChecker::CheckIcons(const TRun& server) {
     const AnsiString raw = Text(kIcones, pastaKey);
     const AnsiString pasta = installer::ApplyFolderMacroB(raw, FDirDestino, FDirWindows, FDirSistema);
     const AnsiString alvo = pasta + "\\" + arquivo;
-    const int line = Line(kIcones, arquivoKey) ? Line(kIcones, arquivoKey) : Near(kIcones);
+    const int line = At(kIcones, arquivoKey);
     if (arquivo.empty()) {
       Add(svWarning, "icon", line, kIcones, arquivoKey, "no program named: the item points at the folder " + pasta);
       continue;
