@@ -140,6 +140,17 @@ TEST_F(CheckMistakes, EachMistakeIsFoundAtItsLine) {
        {}, "picture-missing", "Dir_Img_bkg=", 2},
       {"a section the installer does not read", [](TLines& l) { l.push_back("[Projecto]"); l.push_back("Estilo=2"); },
        {}, "unread-section", "[Projecto]", 1},
+      {"a repeated section", [](TLines& l) { l.push_back("[projeto]"); l.push_back("Estilo=2"); }, {},
+       "unread-section", "[projeto]", 1},
+      {"a byte-order mark", [](TLines&) {},
+       [](TMediumTest& t) {
+         const std::string path = static_cast<CheckMistakes&>(t).Medium() + "/VANTOR.STP";
+         std::ifstream in(path, std::ios::binary);
+         const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+         in.close();
+         std::ofstream(path, std::ios::binary) << "\xEF\xBB\xBF" << text;
+       },
+       "not-cp1252", "[Projeto]", 2},
       {"a key before any section", [](TLines& l) { l.insert(l.begin(), "Imagens=2"); }, {}, "unread-key", "Imagens=",
        1},
       {"a repeated key", [](TLines& l) { InsertAfter(l, "Arquivos=", "Arquivos=4"); }, {}, "unread-key", "Arquivos=4",
