@@ -6,11 +6,11 @@
 #include <cstdint>
 #include <numbers>
 
-#include "archiver/Archiver.h"
 #include "platform/FileStream.h"
 #include "platform/Files.h"
 #include "rtl/Classes.h"
 #include "rtl/SysUtils.h"
+#include "tools/vqm-medium/MediumBuild.h"
 #include "ui/Picture.h"
 
 namespace medium {
@@ -150,80 +150,78 @@ std::string Contrato() {
   });
 }
 
-// The setup script. Only the file-name part of the contract's path is used:
-// the author's own path may stay in the script.
-std::string Script() {
-  return WindowsText({
-      "; Vantor Q-Mira - mídia de instalação de demonstração",
-      "[Projeto]",
-      "Aplicação=Vantor Q-Mira",
-      "Título=Instalação do Vantor Q-Mira",
-      "PastaPadraoInstalacao=VantorQ-Mira",
-      "Dir_Contrato=C:\\Projetos\\VantorQM\\Midia\\Contrato.txt",
-      "Tipo_Background=1",
-      "Dir_Img_bkg=fundo.jpg",
-      "Color_Topo_bkg=0",
-      "Color_Rodape_bkg=16777215",
-      "Estilo=3",
-      "",
-      "[BillBoards]",
-      "Imagens=4",
-      "Imagem_1=billboard1.jpg",
-      "Imagem_2=billboard2.jpg",
-      "Imagem_3=billboard3.jpg",
-      "Imagem_4=billboard4.jpg",
-      "",
-      "; O instalador soma Grupo_2_Arquivos a Grupo_5_Arquivos: as contagens vão",
-      "; uma posição adiante do grupo a que pertencem.",
-      "[Grupos]",
-      "Grupos=4",
-      "Grupo_2_Arquivos=23",
-      "Grupo_3_Arquivos=2",
-      "Grupo_4_Arquivos=3",
-      "Grupo_5_Arquivos=2",
-      "Grupo_1_Nome=Raiz",
-      "Grupo_1_Dir=<INSTALLDIR>",
-      "Grupo_2_Nome=BDados",
-      "Grupo_2_Dir=<INSTALLDIR>\\BDados",
-      "Grupo_3_Nome=Fotos dos Produtos",
-      "Grupo_3_Dir=<INSTALLDIR>\\Fotos",
-      "Grupo_4_Nome=Utilitarios",
-      "Grupo_4_Dir=<INSTALLDIR>\\Utilitarios",
-      "",
-      "[Arquivos Comprimidos]",
-      "Arquivos=4",
-      "Arquivo_1=programa.bak",
-      "Arquivo_2=dados.bak",
-      "Arquivo_3=fotos.bak",
-      "Arquivo_4=utilitarios.bak",
-      "",
-      "[Pasta e Icones]",
-      "Pasta_Padrão=Vantor Q-Mira",
-      "Icones=6",
-      "Icone_1_Diretorio=<INSTALLDIR>",
-      "Icone_1_Arquivo=VantorQM.exe",
-      "Icone_1_Descrição=Vantor Q-Mira",
-      "Icone_1_Pasta_Desktop=1",
-      "Icone_1_Pasta_Menu_Iniciar=1",
-      "Icone_2_Diretorio=<INSTALLDIR>",
-      "Icone_2_Arquivo=QMConexao.exe",
-      "Icone_2_Descrição=Configurar Conexão",
-      "Icone_2_Pasta_Menu_Iniciar=1",
-      "Icone_3_Diretorio=<INSTALLDIR>",
-      "Icone_3_Arquivo=QMBackup.exe",
-      "Icone_3_Descrição=Cópia de Segurança",
-      "Icone_3_Pasta_Desktop=1",
-      "Icone_4_Diretorio=<INSTALLDIR>",
-      "Icone_4_Arquivo=QMAdmBD.exe",
-      "Icone_4_Descrição=Administrar o Banco de Dados",
-      "Icone_5_Diretorio=<INSTALLDIR>\\Utilitarios",
-      "Icone_5_Arquivo=QMEtiquetas.exe",
-      "Icone_5_Descrição=Etiquetas de Preço",
-      "Icone_6_Diretorio=<INSTALLDIR>",
-      "Icone_6_Arquivo=Desinstalar.exe",
-      "Icone_6_Descrição=Desinstalar o Vantor Q-Mira",
-  });
-}
+// The manifest of the demo medium, for vqm-medium build: the sources lie
+// beside it, in the folders WriteSources makes.
+const char kManifest[] = R"(# Vantor Q-Mira: the demonstration medium.
+[medium]
+script = VANTOR.STP
+sound = change.wav
+
+[project]
+name = Vantor Q-Mira
+title = Instalação do Vantor Q-Mira
+folder = VantorQ-Mira
+licence = apoio/Contrato.txt
+background = apoio/fundo.jpg
+system = winsys
+
+[billboards]
+picture = billboards/billboard1.jpg
+picture = billboards/billboard2.jpg
+picture = billboards/billboard3.jpg
+picture = billboards/billboard4.jpg
+
+[group Raiz]
+archive = programa.bak
+source = programa
+folder = <INSTALLDIR>
+
+[group BDados]
+archive = dados.bak
+source = dados
+folder = <INSTALLDIR>\BDados
+
+[group Fotos dos Produtos]
+archive = fotos.bak
+source = fotos
+folder = <INSTALLDIR>\Fotos
+
+[group Utilitarios]
+archive = utilitarios.bak
+source = utilitarios
+folder = <INSTALLDIR>\Utilitarios
+
+[programs]
+group = Vantor Q-Mira
+
+[icon Vantor Q-Mira]
+folder = <INSTALLDIR>
+program = VantorQM.exe
+desktop = yes
+startmenu = yes
+
+[icon Configurar Conexão]
+folder = <INSTALLDIR>
+program = QMConexao.exe
+startmenu = yes
+
+[icon Cópia de Segurança]
+folder = <INSTALLDIR>
+program = QMBackup.exe
+desktop = yes
+
+[icon Administrar o Banco de Dados]
+folder = <INSTALLDIR>
+program = QMAdmBD.exe
+
+[icon Etiquetas de Preço]
+folder = <INSTALLDIR>\Utilitarios
+program = QMEtiquetas.exe
+
+[icon Desinstalar o Vantor Q-Mira]
+folder = <INSTALLDIR>
+program = Desinstalar.exe
+)";
 
 }  // namespace
 
@@ -241,17 +239,9 @@ void WriteArchive(const AnsiString& archivePath, const std::vector<TMediumFile>&
       throw rtl::Exception("Cannot make the folder of \"" + path + "\"");
     WriteMachineFile(path, f.Bytes);
   }
-  // AddFile adds to an archive that is there: start from nothing.
-  if (platform::FileExists(archivePath) && !platform::DeleteFile(archivePath))
-    throw rtl::Exception("Cannot replace \"" + archivePath + "\"");
-  archiver::TArchiver archive;
-  archive.SetFileName(archivePath);
-  archive.SetPathStorage(archiver::psRelative);
-  archive.SetStartingFolder(rtl::IncludeTrailingBackslash(staging));
-  archive.Open();
-  for (const TMediumFile& f : files)
-    if (!archive.AddFile(staging + "\\" + f.Name)) throw rtl::Exception("Cannot add \"" + f.Name + "\"");
-  archive.Close();
+  std::vector<AnsiString> names;
+  for (const TMediumFile& f : files) names.push_back(f.Name);
+  vqmmedium::PackFiles(archivePath, staging, names);
 }
 
 std::string ChimeWave(int milliseconds) {
@@ -310,25 +300,23 @@ std::string ProgramBytes(const AnsiString& name, size_t size) {
 // ---- the demo medium -----------------------------------------------------------------------------
 
 std::vector<AnsiString> BuildDemoMedium(const AnsiString& folder, const AnsiString& staging) {
-  const AnsiString dir = rtl::IncludeTrailingBackslash(folder);
-  std::vector<AnsiString> written;
+  // The sources of the medium, each group's files in a folder of its own.
   auto archive = [&](const AnsiString& name, const std::vector<TMediumFile>& files) {
-    WriteArchive(dir + name, files, staging + "\\" + rtl::ChangeFileExt(name, ""));
-    written.push_back(name);
+    for (const TMediumFile& f : files) {
+      const AnsiString path = staging + "\\" + name + "\\" + f.Name;
+      if (!platform::ForceDirectories(rtl::ExtractFileDir(path)))
+        throw rtl::Exception("Cannot make the folder of \"" + path + "\"");
+      WriteMachineFile(path, f.Bytes);
+    }
   };
-  auto file = [&](const AnsiString& name, const std::string& bytes) {
-    WriteMachineFile(dir + name, bytes);
-    written.push_back(name);
-  };
+  if (!platform::ForceDirectories(staging)) throw rtl::Exception("Cannot make the folder \"" + staging + "\"");
+  WriteMachineFile(staging + "\\demo.manifest", kManifest);
+  WriteMachineFile(staging + "\\change.wav", ChimeWave(600));
 
-  file("VANTOR.STP", Script());
-  file("change.wav", ChimeWave(600));
-
-  archive("bckgrd.bak", {{"fundo.jpg", JpegBytes(Background())}});
-  archive("winsysdlls.bak",
+  archive("apoio", {{"fundo.jpg", JpegBytes(Background())}, {"Contrato.txt", Contrato()}});
+  archive("winsys",
           {{"QMRTL32.DLL", ProgramBytes("QMRTL32.DLL", 48 * 1024)},
            {"TQZIP32.DLL", ProgramBytes("TQZIP32.DLL", 24 * 1024)}});
-  archive("Contrato.bak", {{"Contrato.txt", Contrato()}});
   const TSlide slides[4] = {
       {ui::RGB(20, 60, 130), ui::RGB(10, 20, 60), "Bem-vindo ao Vantor Q-Mira",
        {"Vendas, estoque e financeiro juntos", "Um banco de dados para toda a loja", "Pronto para a rede local"}},
@@ -342,7 +330,7 @@ std::vector<AnsiString> BuildDemoMedium(const AnsiString& folder, const AnsiStri
   std::vector<TMediumFile> billboards;
   for (int i = 0; i < 4; ++i)
     billboards.push_back({"billboard" + rtl::IntToStr(i + 1) + ".jpg", JpegBytes(Billboard(slides[i], i + 1))});
-  archive("BillBrds.bak", billboards);
+  archive("billboards", billboards);
 
   // The main group: the product, its server-side tools, and the files a
   // terminal takes from it.
@@ -373,15 +361,18 @@ std::vector<AnsiString> BuildDemoMedium(const AnsiString& folder, const AnsiStri
       {"Ajuda\\indice.htm", "<html><body><h1>Vantor Q-Mira</h1><p>Ajuda</p></body></html>\r\n"},
       {"Ajuda\\vendas.htm", "<html><body><h1>Vendas</h1></body></html>\r\n"},
   };
-  archive("programa.bak", programa);
-  archive("dados.bak", {{"vantorq.fdb", ProgramBytes("vantorq.fdb", 384 * 1024)},
+  archive("programa", programa);
+  archive("dados", {{"vantorq.fdb", ProgramBytes("vantorq.fdb", 384 * 1024)},
                         {"LeiameBD.txt", WindowsText({"Banco de dados do Vantor Q-Mira (Firebird 2.0)."})}});
-  archive("fotos.bak", {{"cadeira.jpg", JpegBytes(Photo(ui::RGB(120, 170, 220), ui::RGB(90, 60, 30), "Cadeira"))},
+  archive("fotos", {{"cadeira.jpg", JpegBytes(Photo(ui::RGB(120, 170, 220), ui::RGB(90, 60, 30), "Cadeira"))},
                         {"mesa.jpg", JpegBytes(Photo(ui::RGB(200, 160, 90), ui::RGB(60, 40, 20), "Mesa"))},
                         {"estante.jpg", JpegBytes(Photo(ui::RGB(90, 140, 110), ui::RGB(30, 50, 40), "Estante"))}});
-  archive("utilitarios.bak", {{"QMEtiquetas.exe", ProgramBytes("QMEtiquetas.exe", 68 * 1024)},
+  archive("utilitarios", {{"QMEtiquetas.exe", ProgramBytes("QMEtiquetas.exe", 68 * 1024)},
                               {"QMCalc.exe", ProgramBytes("QMCalc.exe", 44 * 1024)}});
-  return written;
+
+  const vqmmedium::TBuildResult built = vqmmedium::BuildMedium(staging + "\\demo.manifest", folder);
+  if (!built.Errors.empty()) throw rtl::Exception(rtl::AnsiFromUtf8(built.Errors.front()));
+  return built.Names;
 }
 
 }  // namespace medium

@@ -42,10 +42,11 @@ std::string BmpBytes(const ui::TBitmap& bitmap);
 // progress gauges have something to show.
 std::string ProgramBytes(const AnsiString& name, size_t size);
 
-// The demo medium of Vantor Q-Mira into folder (which must exist): the setup
-// script VANTOR.STP, the support archives "bckgrd.bak", "winsysdlls.bak",
-// "Contrato.bak", "BillBrds.bak", four product archives, "change.wav".
-// staging is a scratch folder for the archives' files. Returns the names written.
+// The demo medium of Vantor Q-Mira into folder: the setup script VANTOR.STP,
+// the support archives "bckgrd.bak", "winsysdlls.bak", "Contrato.bak",
+// "BillBrds.bak", four product archives, "change.wav". The sources and their
+// manifest "demo.manifest" are written under staging, and vqm-medium's build
+// makes the medium from them. Returns the names written.
 std::vector<AnsiString> BuildDemoMedium(const AnsiString& folder, const AnsiString& staging);
 
 }  // namespace medium
