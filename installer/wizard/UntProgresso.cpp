@@ -37,6 +37,15 @@ const char* const kArquivosTerminal[12] = {
     "FIREBIRD.MSG",   //   and messages
 };
 
+const char* const kGruposSoServidor[7] = {"Backup", "Restore", "Wiztit", "Capas", "BDados", "BDadosVZ",
+                                          "Arquivo Morto"};
+
+bool GrupoSoDoServidor(const AnsiString& nome) {
+  for (const char* grupo : kGruposSoServidor)
+    if (nome == grupo) return true;
+  return nome.find("Fotos") != AnsiString::npos;
+}
+
 const char* const kSemIconeNoTerminal[7] = {
     "QMMIGRA.EXE",       // data migration
     "QMBACKUP.EXE",      // backup and restore
@@ -50,16 +59,6 @@ const char* const kSemIconeNoTerminal[7] = {
 namespace {
 
 const AnsiString kChaveDesinstalacao = "Software\\MicroSoft\\Windows\\CurrentVersion\\Uninstall\\";
-
-// Group names a terminal installation leaves out, compared exactly.
-const char* const kGruposSoServidor[] = {"Backup", "Restore", "Wiztit", "Capas", "BDados", "BDadosVZ",
-                                         "Arquivo Morto"};
-
-bool GrupoSoDoServidor(const AnsiString& nome) {
-  for (const char* grupo : kGruposSoServidor)
-    if (nome == grupo) return true;
-  return nome.find("Fotos") != AnsiString::npos;
-}
 
 ui::TStaticText* Campo(ui::TCustomForm* form, ui::TWinControl* parent, const char* name, int top) {
   ui::TStaticText* field = CriaControle<ui::TStaticText>(form, parent, name, 16, top, 338, 19);

@@ -120,6 +120,10 @@ class TFRMProgresso : public ui::TForm {
 // The rows of the two hidden lists: the product's own file names, in capitals.
 extern const char* const kArquivosTerminal[12];
 extern const char* const kSemIconeNoTerminal[7];
+// Group names a terminal installation leaves out, compared exactly, and the
+// rule that also leaves out every group whose name holds "Fotos".
+extern const char* const kGruposSoServidor[7];
+bool GrupoSoDoServidor(const AnsiString& nome);
 
 // Makes the wizard window with its creation run (owner: the application).
 // The background window shows it modally and destroys it when the modal loop

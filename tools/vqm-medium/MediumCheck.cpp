@@ -52,15 +52,6 @@ const AnsiString kArquivos = "Arquivos Comprimidos";
 const AnsiString kIcones = "Pasta e Icones";
 const AnsiString kSections[] = {kProjeto, kBillBoards, kGrupos, kArquivos, kIcones};
 
-// The group names a terminal installation leaves out (and "Fotos" anywhere in a name).
-const char* const kTerminalSkips[] = {"Backup", "Restore", "Wiztit", "Capas", "BDados", "BDadosVZ", "Arquivo Morto"};
-
-bool TerminalSkips(const AnsiString& name) {
-  for (const char* skip : kTerminalSkips)
-    if (name == skip) return true;
-  return name.find("Fotos") != AnsiString::npos;
-}
-
 bool InList(const char* const* list, size_t count, const AnsiString& upper) {
   return std::find_if(list, list + count, [&](const char* row) { return upper == row; }) != list + count;
 }
@@ -594,7 +585,7 @@ TRun TChecker::Simulate(bool terminal) {
                                              FDirSistema);
     if (stopped) g.State = TGroupRun::grStopped;
     else if (rtl::Trim(g.Name).empty()) g.State = TGroupRun::grBlank;
-    else if (terminal && TerminalSkips(g.Name)) g.State = TGroupRun::grTerminal;
+    else if (terminal && installer::GrupoSoDoServidor(g.Name)) g.State = TGroupRun::grTerminal;
     if (g.State != TGroupRun::grExtracted) {
       run.Groups.push_back(g);
       continue;
@@ -639,7 +630,7 @@ void TChecker::CheckGroups(const TRun& server, const TRun& terminal) {
               ") is skipped by both installations");
       continue;
     }
-    for (const char* skip : kTerminalSkips)
+    for (const char* skip : installer::kGruposSoServidor)
       if (nome != skip && rtl::AnsiSameText(nome, skip))
         Add(svWarning, "group-name-case", nomeLine, kGrupos, nomeKey,
             Quote(nome) + " is not " + Quote(skip) + ": names are compared with their letter case, so a terminal "
