@@ -158,7 +158,7 @@ TEST_F(ArqTest, ExitStatus) {
       {"c a.arq a.txt --block-size 100", 2, "--block-size must lie"},
       {"x missing.arq", 2, "not found"},
       {"l text.arq", 2, "is not a valid archive"},
-      {"t short.arq", 2, "Stream read error"},
+      {"t short.arq", 1, "is cut short: it ends at byte"},
       {"t damaged.arq", 1, "a.txt: Bad CRC"},
       {"x damaged.arq -d out", 1, "a.txt: Bad CRC"},
       {"c more.arq a.txt nothing.txt", 1, "nothing.txt: not found"},
@@ -185,6 +185,41 @@ TEST_F(ArqTest, AppendingKeepsWhatIsThere) {
   ASSERT_EQ(Arq("c a.arq .").Exit, 0);
   TRun l = Arq("l a.arq");
   EXPECT_EQ(l.Output.find("a.arq"), std::string::npos) << l.Output;
+  // Nor are the segment files it writes beside it, even inside the folder added.
+  MakeSampleTree("tree");
+  ASSERT_EQ(Arq("c tree/s.arq tree --block-size 2048 --segment-size 6144").Exit, 0);
+  ASSERT_TRUE(fs::exists(Dir() / "tree" / "s-002.mmm"));
+  l = Arq("l tree/s.arq");
+  EXPECT_EQ(l.Exit, 0) << l.Output;
+  EXPECT_EQ(l.Output.find("s.arq"), std::string::npos) << l.Output;
+  EXPECT_EQ(l.Output.find(".mmm"), std::string::npos) << l.Output;
+}
+
+// An archive cut short: each command says where it ends and what is lost;
+// extraction writes what lies before the cut.
+TEST_F(ArqTest, ACutArchiveSaysWhatIsMissing) {
+  WriteHostFile(Dir() / "a.txt", std::string(3000, 'a'));
+  WriteHostFile(Dir() / "b.txt", std::string(3000, 'b'));
+  WriteHostFile(Dir() / "c.txt", std::string(3000, 'c'));
+  ASSERT_EQ(Arq("c a.arq a.txt b.txt c.txt --no-compress").Exit, 0);
+  const std::string archive = ReadHostFile(Dir() / "a.arq");
+  WriteHostFile(Dir() / "cut.arq", archive.substr(0, archive.find("c.txt") - 1000));
+  TRun l = Arq("l cut.arq");
+  EXPECT_EQ(l.Exit, 1) << l.Output;
+  EXPECT_NE(l.Output.find("cut.arq is cut short: it ends at byte"), std::string::npos) << l.Output;
+  EXPECT_NE(l.Output.find("b.txt: incomplete, its data runs past the cut"), std::string::npos) << l.Output;
+  EXPECT_NE(l.Output.find("1 of the 3 entries the archive counts are lost after the cut"), std::string::npos)
+      << l.Output;
+  TRun t = Arq("t cut.arq");
+  EXPECT_EQ(t.Exit, 1) << t.Output;
+  EXPECT_NE(t.Output.find("b.txt: Stream read error"), std::string::npos) << t.Output;
+  EXPECT_NE(t.Output.find("is cut short"), std::string::npos) << t.Output;
+  TRun x = Arq("x cut.arq -d out");
+  EXPECT_EQ(x.Exit, 1) << x.Output;
+  EXPECT_NE(x.Output.find("b.txt: Stream read error"), std::string::npos) << x.Output;
+  EXPECT_NE(x.Output.find("lost after the cut"), std::string::npos) << x.Output;
+  EXPECT_EQ(ReadHostFile(Dir() / "out" / "a.txt"), std::string(3000, 'a'));
+  EXPECT_FALSE(fs::exists(Dir() / "out" / "c.txt"));
 }
 #endif
 
