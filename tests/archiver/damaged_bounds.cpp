@@ -229,4 +229,68 @@ TEST_F(BoundsTest, ACutArchiveYieldsWhatItHolds) {
   b.Close();
 }
 
+// The smaller read paths: the signature asked once per header, a folder
+// that could not be made tried again, a failed segment change that leaves
+// the component on the segment it read the entry from.
+TEST_F(BoundsTest, SmallerReadPaths) {
+  MakeFile("C:\\src\\sub\\a.txt", "a");
+  MakeFile("C:\\src\\sub\\b.txt", "b");
+  MakeArchive("C:\\sub.arq", {"C:\\src\\sub\\a.txt", "C:\\src\\sub\\b.txt"},
+              [](TArchiver& a) { a.SetStartingFolder("C:\\src\\"); });
+  {
+    TArchiver a;
+    a.SetFileName("C:\\sub.arq");
+    int asked = 0;
+    a.OnGetSignature = [&](TArchiverRoot*, int32_t&) { ++asked; };
+    a.Open();
+    EXPECT_EQ(asked, 1);
+    // C:\out\sub is a file at first: a.txt fails, and the folder is made for b.txt.
+    MakeFile("C:\\out\\sub", "in the way");
+    a.SetExtractPath("C:\\out");
+    a.SetRestoreAction(raOverwrite);
+    a.SetErrorAction(eaContinue);
+    std::vector<std::string> errors;
+    a.OnError = [&](TArchiverRoot*, const rtl::Exception& e, const TFileEntry& entry, TErrorAction&) {
+      errors.push_back(entry.Name);
+      platform::DeleteFile("C:\\out\\sub");
+    };
+    a.ExtractFiles();
+    EXPECT_EQ(asked, 2);
+    EXPECT_EQ(errors, std::vector<std::string>{"sub\\a.txt"});
+    EXPECT_EQ(ReadFile("C:\\out\\sub\\b.txt"), "b");
+    a.Close();
+  }
+
+  // Segment 2 of three has a version no reader knows.
+  MakeFile("C:\\src\\big.bin", Noise(12000));
+  MakeArchive("C:\\Arq\\s.bak", {"C:\\src\\big.bin"}, [](TArchiver& a) {
+    a.SetBlockSize(2048);
+    a.SetMaxSegmentSize(6144);
+  });
+  std::string second = ReadFile("C:\\Arq\\s-002.mmm");
+  second[4] = 2;
+  WriteBytes("C:\\Arq\\s-002.mmm", second);
+  TArchiver a;
+  a.SetFileName("C:\\Arq\\s.bak");
+  a.SetExtractPath("C:\\out");
+  a.SetRestoreAction(raOverwrite);
+  a.SetErrorAction(eaContinue);
+  std::vector<std::string> errors;
+  a.OnError = [&](TArchiverRoot*, const rtl::Exception& e, const TFileEntry& entry, TErrorAction&) {
+    errors.push_back(entry.Name + ": " + e.Message());
+    EXPECT_EQ(a.Header().Segment, 1);
+  };
+  try {
+    a.ExtractFiles();
+    FAIL() << "no error";
+  } catch (const rtl::Exception& e) {
+    // Passing over the entry needs segment 2 again: the archive cannot be read on.
+    EXPECT_EQ(e.Message(), "Unknown version");
+  }
+  EXPECT_EQ(errors, std::vector<std::string>{"big.bin: Unknown version"});
+  EXPECT_EQ(a.Header().Segment, 1);
+  EXPECT_EQ(a.FileName(), "C:\\Arq\\s.bak");
+  a.Close();
+}
+
 }  // namespace
