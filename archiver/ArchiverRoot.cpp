@@ -165,7 +165,16 @@ void TArchiverRoot::OpenReadOnly(const AnsiString& fileName) {
   FWritable = false;
 }
 
-void TArchiverRoot::CloseStream() { FStream.reset(); }
+// What was written reaches the disk before the archive is reported closed:
+// a power cut afterwards loses nothing.
+void TArchiverRoot::CloseStream() {
+  std::unique_ptr<rtl::TStream> stream = std::move(FStream);
+  if (stream && FWritable) FlushStream(*stream);
+}
+
+void TArchiverRoot::FlushStream(rtl::TStream& stream) {
+  if (auto* file = dynamic_cast<platform::TFileStream*>(&stream)) file->Flush();
+}
 
 void TArchiverRoot::DoOpen() {
   if (FOpen) {

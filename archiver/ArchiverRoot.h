@@ -249,7 +249,9 @@ class TArchiverRoot : public rtl::TComponent {
   void SplitFileName();
   void OpenArchiveStream(const AnsiString& fileName);
   void OpenReadOnly(const AnsiString& fileName);
+  // Flushes a stream that may have been written, then closes it.
   void CloseStream();
+  static void FlushStream(rtl::TStream& stream);
   // Block buffers of at least `size` bytes (the first holds the record's
   // payload, the second the result of decoding it).
   void EnsureBuffers(int64_t size1, int64_t size2);

@@ -274,6 +274,7 @@ void TCustomExtractor::MoveToSegment(int segment) {
       if (FCurrentEntry.Name != kept.Name || FCurrentEntry.Size != kept.Size || FCurrentEntry.Date != kept.Date)
         RaiseArchiver(ExtrMessages().WrongNextSegment());
     }
+    if (previous && FWritable) FlushStream(*previous);
   } catch (...) {
     CloseStream();
     FStream = std::move(previous);

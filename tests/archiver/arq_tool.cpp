@@ -2,7 +2,14 @@
 // option, the restore choices, names with drives, and the exit status of
 // wrong commands and damaged archives.
 
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <set>
 #include <string>
+#include <thread>
 
 #include "tests/archiver/arq_host.h"
 
@@ -220,6 +227,52 @@ TEST_F(ArqTest, ACutArchiveSaysWhatIsMissing) {
   EXPECT_NE(x.Output.find("lost after the cut"), std::string::npos) << x.Output;
   EXPECT_EQ(ReadHostFile(Dir() / "out" / "a.txt"), std::string(3000, 'a'));
   EXPECT_FALSE(fs::exists(Dir() / "out" / "c.txt"));
+}
+// arq c killed at any moment, plain and segmented: what the archive then
+// lists extracts whole.
+TEST_F(ArqTest, KilledWhileWritingLosesNoListedEntry) {
+  std::mt19937 gen(11);
+  for (int i = 0; i < 10; ++i) {
+    std::string noise(30000, '\0');
+    for (char& c : noise) c = static_cast<char>(gen());
+    WriteHostFile(Dir() / "in" / ("f" + std::to_string(i) + ".bin"), noise);
+  }
+  for (const char* options : {"--block-size 4096", "--block-size 4096 --segment-size 40000"}) {
+    SCOPED_TRACE(options);
+    const std::string command = "cd " + Quote(Dir()) + " && exec " VQM_ARQ_TOOL " c k.arq in " + std::string(options);
+    auto start = std::chrono::steady_clock::now();
+    ASSERT_EQ(RunCommand(command).Exit, 0);
+    const auto whole = std::chrono::steady_clock::now() - start;
+    for (int round = 1; round <= 8; ++round) {
+      for (const auto& e : fs::directory_iterator(Dir()))
+        if (e.path().filename().string().rfind("k", 0) == 0) fs::remove(e.path());
+      fs::remove_all(Dir() / "out");
+      const pid_t child = fork();
+      ASSERT_GE(child, 0);
+      if (child == 0) {
+        execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+      }
+      std::this_thread::sleep_for(whole * round / 9);
+      kill(child, SIGKILL);
+      waitpid(child, nullptr, 0);
+      if (!fs::exists(Dir() / "k.arq")) continue;
+      // The names listed (the name column starts at 60).
+      std::set<std::string> listed;
+      TRun l = Arq("l k.arq");
+      size_t at = 0;
+      while ((at = l.Output.find("in\\f", at)) != std::string::npos) {
+        size_t end = l.Output.find('\n', at);
+        listed.insert(l.Output.substr(at + 3, end - at - 3));
+        at = end;
+      }
+      Arq("x k.arq -d out");
+      for (const std::string& name : listed) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(ReadHostFile(Dir() / "out" / "in" / name), ReadHostFile(Dir() / "in" / name));
+      }
+    }
+  }
 }
 #endif
 
