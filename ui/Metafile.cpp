@@ -627,7 +627,10 @@ TEmfLayout ParseEmf(std::span<const uint8_t> data) {
   // ENHMETAHEADER: type 1, size, bounds, frame (0.01 mm), signature, ... device and millimetres.
   if (!b.Has(0, 88) || b.U32(0) != EMR_HEADER || b.U32(40) != kEmfSignature || b.U32(4) < 88) fail();
   TEmfLayout layout;
-  layout.Frame = Rect(b.I32(24), b.I32(28), b.I32(32), b.I32(36));
+  // A frame that is empty, or wider or taller than an int holds, is no picture.
+  const int64_t left = b.I32(24), top = b.I32(28), right = b.I32(32), bottom = b.I32(36);
+  if (right - left <= 0 || bottom - top <= 0 || right - left > INT32_MAX || bottom - top > INT32_MAX) fail();
+  layout.Frame = Rect(static_cast<int>(left), static_cast<int>(top), static_cast<int>(right), static_cast<int>(bottom));
   const int devX = b.I32(72), devY = b.I32(76), mmX = b.I32(80), mmY = b.I32(84);
   if (devX > 0 && devY > 0 && mmX > 0 && mmY > 0) {
     layout.PixelsPerMmX = static_cast<double>(devX) / mmX;
