@@ -841,7 +841,8 @@ void PlayEmf(TPlayer& player, std::span<const uint8_t> data) {
         const int sw = r.I32(p + 32), sh = r.I32(p + 36);
         const uint32_t offBmi = r.U32(p + 40), offBits = r.U32(p + 48), rop = r.U32(p + 60);
         const int dw = r.I32(p + 64), dh = r.I32(p + 68);
-        const TRect dest = player.MapRect(dx, dy, dx + dw, dy + dh);
+        // The far corner in doubles: an int sum of the corner and the size could overflow.
+        const TRect dest = player.MapRect(dx, dy, static_cast<double>(dx) + dw, static_cast<double>(dy) + dh);
         if (offBmi == 0) player.PatBlt(dest, rop);
         else player.Bitmap(dest, rec, offBmi, offBits, sx, sy, sw, sh, rop);
         break;
@@ -852,7 +853,8 @@ void PlayEmf(TPlayer& player, std::span<const uint8_t> data) {
         const int sx = r.I32(p + 36), sy = r.I32(p + 40);
         const uint32_t offBmi = r.U32(p + 76), offBits = r.U32(p + 84);
         const int sw = type == 77 ? r.I32(p + 92) : dw, sh = type == 77 ? r.I32(p + 96) : dh;
-        const TRect dest = player.MapRect(dx, dy, dx + dw, dy + dh);
+        // The far corner in doubles: an int sum of the corner and the size could overflow.
+        const TRect dest = player.MapRect(dx, dy, static_cast<double>(dx) + dw, static_cast<double>(dy) + dh);
         if (offBmi == 0) player.PatBlt(dest, rop);
         else player.Bitmap(dest, rec, offBmi, offBits, sx, sy, sw, sh, rop);
         break;
