@@ -157,9 +157,6 @@ void ReadEntryFields(rtl::TStream& stream, TFileEntry& entry) {
   entry.CompressedSize = r.I32();
   entry.SegmentSize = r.I32();
   entry.SegmentCompressedSize = r.I32();
-  if (entry.SegmentCompressedSize < 0)
-    throw EArchiver(rtl::Format("Bad entry record \"%s\": negative data length %d",
-                                {entry.Name, entry.SegmentCompressedSize}));
 }
 
 void WriteEntryFields(rtl::TStream& stream, const TFileEntry& entry) {
@@ -186,7 +183,7 @@ void CheckHeader(const TArchiveHeader& header, uint32_t signature, const AnsiStr
   if (header.Signature != signature) throw EArchiver(rtl::Format(messages.BadSignature(), {fileName}));
   if (header.Version > ArchiveVersion) throw rtl::Exception(messages.UnknownVersion());
   if (header.BlockSize < MinBlockSize || header.BlockSize > MaxBlockSize)
-    throw EArchiver(rtl::Format("Bad block size %u in archive \"%s\"", {header.BlockSize, fileName}));
+    throw EArchiver(rtl::Format(messages.BadSignature(), {fileName}));
 }
 
 // ---- block checksum ----

@@ -198,9 +198,8 @@ struct TFileEntry {
 // Reads and writes the records field by field at the stream's position.
 // Short reads raise EReadError ("Stream read error"), as does a comment or
 // name length that runs past the end of the stream (so a corrupt length never
-// allocates more than the file holds). ReadEntryFields also raises EArchiver
-// for a negative SegmentCompressedSize, which would make the entry walk run
-// backwards. ReadHeaderFields checks nothing else: see CheckHeader.
+// allocates more than the file holds). Neither checks the values read: see
+// CheckHeader, and the component's own checks of records.
 void ReadHeaderFields(rtl::TStream& stream, TArchiveHeader& header);
 void WriteHeaderFields(rtl::TStream& stream, const TArchiveHeader& header);
 void ReadEntryFields(rtl::TStream& stream, TFileEntry& entry);
@@ -210,7 +209,7 @@ void WriteEntryFields(rtl::TStream& stream, const TFileEntry& entry);
 // raises EArchiver with messages.BadSignature formatted with fileName; a Version
 // above ArchiveVersion raises a plain rtl::Exception with messages.UnknownVersion;
 // a BlockSize outside MinBlockSize..MaxBlockSize, which no writer produces,
-// raises EArchiver "Bad block size %u in archive "%s"".
+// raises EArchiver with messages.BadSignature as well (the file is no archive of ours).
 void CheckHeader(const TArchiveHeader& header, uint32_t signature, const AnsiString& fileName,
                  const TMessages& messages);
 

@@ -123,6 +123,8 @@ bool TArchiverRoot::CanAbort() const { return !InState(osRecompressingSolid); }
 
 void TArchiverRoot::RaiseArchiver(const AnsiString& message) const { throw EArchiver(message); }
 
+void TArchiverRoot::RaiseDamaged() const { RaiseArchiver(rtl::Format(FMessages->BadSignature(), {FFileName})); }
+
 // ---- open and close ------------------------------------------------------------
 
 void TArchiverRoot::Open() {
@@ -163,7 +165,16 @@ void TArchiverRoot::OpenReadOnly(const AnsiString& fileName) {
   FWritable = false;
 }
 
-void TArchiverRoot::CloseStream() { FStream.reset(); }
+// What was written reaches the disk before the archive is reported closed:
+// a power cut afterwards loses nothing.
+void TArchiverRoot::CloseStream() {
+  std::unique_ptr<rtl::TStream> stream = std::move(FStream);
+  if (stream && FWritable) FlushStream(*stream);
+}
+
+void TArchiverRoot::FlushStream(rtl::TStream& stream) {
+  if (auto* file = dynamic_cast<platform::TFileStream*>(&stream)) file->Flush();
+}
 
 void TArchiverRoot::DoOpen() {
   if (FOpen) {
@@ -177,6 +188,8 @@ void TArchiverRoot::DoOpen() {
   EnterState(osOpening);
   try {
     FModified = false;
+    FCutShort = TCutShort{};
+    FCutAt = INT64_MAX;
     FHeader.Segment = 1;
     BeforeOpen();
     if (FFileName.empty()) RaiseArchiver(FMessages->FileNameNeeded());
@@ -295,21 +308,28 @@ uint32_t TArchiverRoot::GetSignature() {
 void TArchiverRoot::ReadHeader() {
   // The signature first: a file of another kind is reported as one, not as
   // whatever its bytes would make of the later fields.
+  const uint32_t expected = GetSignature();
   SeekArchive(0);
   uint8_t signature[4] = {};
   if (FStream->Read(signature, 4) != 4 ||
       (uint32_t{signature[0]} | uint32_t{signature[1]} << 8 | uint32_t{signature[2]} << 16 |
-       uint32_t{signature[3]} << 24) != GetSignature())
+       uint32_t{signature[3]} << 24) != expected)
     RaiseArchiver(rtl::Format(FMessages->BadSignature(), {FFileName}));
   SeekArchive(0);
   ReadHeaderFields(*FStream, FHeader);
-  CheckHeader(FHeader, GetSignature(), FFileName, *FMessages);
+  CheckHeader(FHeader, expected, FFileName, *FMessages);
   // A used area that begins inside the header would have the writer overwrite
-  // it; one that runs past the end of the file is a truncated archive.
+  // it. One that runs past the end of the file is an archive cut short: what
+  // lies before the cut is still read.
   if (FHeader.EndOffset < GetHeaderSize())
     RaiseArchiver(rtl::Format(FMessages->BadSignature(), {FFileName}));
-  if (FArchiveStart + static_cast<int64_t>(FHeader.EndOffset) > FStream->Size())
-    throw rtl::EReadError("Stream read error");
+  const int64_t size = FStream->Size();
+  FCutAt = INT64_MAX;
+  if (FArchiveStart + static_cast<int64_t>(FHeader.EndOffset) > size) {
+    FCutAt = size;
+    if (FCutShort.FileName.empty())
+      FCutShort = TCutShort{FFileName, FHeader.Segment, std::max<int64_t>(size - FArchiveStart, 0), FHeader.EndOffset};
+  }
 }
 
 void TArchiverRoot::WriteHeader() {
@@ -327,8 +347,21 @@ void TArchiverRoot::AfterHeaderUpdate() {
 }
 
 void TArchiverRoot::ReadEntry(TFileEntry& entry) {
-  FRecordOffset = Position() - FArchiveStart;
+  const int64_t position = Position();
+  FRecordOffset = position - FArchiveStart;
+  // A record lies whole within the segment's data; nothing past it is read.
+  const int64_t left = DataEnd() - position;
+  constexpr int64_t kFixed = EntryFixedSize;
+  uint8_t length[4];
+  if (left < kFixed) throw rtl::EReadError("Stream read error");
+  FStream->ReadBuffer(length, 4);
+  const uint32_t nameLength =
+      uint32_t{length[0]} | uint32_t{length[1]} << 8 | uint32_t{length[2]} << 16 | uint32_t{length[3]} << 24;
+  if (static_cast<int64_t>(nameLength) > left - kFixed) throw rtl::EReadError("Stream read error");
+  FStream->Seek(position, rtl::soBeginning);
   ReadEntryFields(*FStream, entry);
+  // A negative data length would walk the chain backwards.
+  if (entry.SegmentCompressedSize < 0) RaiseDamaged();
 }
 
 void TArchiverRoot::WriteEntry(TFileEntry& entry) {

@@ -4,6 +4,7 @@
 // timing, the error policy, keys and the built-in dialogs. Reading, writing
 // and the block coding are added by the classes below it.
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -122,6 +123,19 @@ class TArchiverRoot : public rtl::TComponent {
   const TArchiveHeader& Header() const { return FHeader; }
   const TFileEntry& CurrentEntry() const { return FCurrentEntry; }
   const std::vector<TFileObject>& FileList() const { return FFileList; }
+  // A segment file found shorter than its header's used area (FileName
+  // empty when none was met since Open): an archive cut short.
+  struct TCutShort {
+    AnsiString FileName;
+    int Segment = 0;
+    int64_t Size = 0;        // the bytes the file holds after the archive start
+    uint32_t EndOffset = 0;  // the bytes its header says it uses
+  };
+  const TCutShort& CutShort() const { return FCutShort; }
+  // The entry records met by the latest walk of the entry chain.
+  int EntriesWalked() const { return FEntriesWalked; }
+  // The name of segment n's file.
+  AnsiString SegmentFileName(int segment) const { return GetSegmentFileName(segment); }
   int64_t ArchiveStart() const { return FArchiveStart; }
   // The byte counts of the running operation (progress total and processed).
   long double BytesToProcess() const { return FTotal; }
@@ -235,7 +249,9 @@ class TArchiverRoot : public rtl::TComponent {
   void SplitFileName();
   void OpenArchiveStream(const AnsiString& fileName);
   void OpenReadOnly(const AnsiString& fileName);
+  // Flushes a stream that may have been written, then closes it.
   void CloseStream();
+  static void FlushStream(rtl::TStream& stream);
   // Block buffers of at least `size` bytes (the first holds the record's
   // payload, the second the result of decoding it).
   void EnsureBuffers(int64_t size1, int64_t size2);
@@ -246,16 +262,23 @@ class TArchiverRoot : public rtl::TComponent {
   void WriteEntry(TFileEntry& entry);
   int64_t Position() { return FStream->Position(); }
   void SeekArchive(int64_t offset) { FStream->Seek(FArchiveStart + offset, rtl::soBeginning); }
+  // Where this segment's data ends: at EndOffset, or where its file is cut short.
+  int64_t DataEnd() const { return std::min(FArchiveStart + static_cast<int64_t>(FHeader.EndOffset), FCutAt); }
   // The position has reached the end of this segment's data.
-  bool AtSegmentEnd() { return Position() >= FArchiveStart + static_cast<int64_t>(FHeader.EndOffset); }
+  bool AtSegmentEnd() { return Position() >= DataEnd(); }
 
   [[noreturn]] void RaiseArchiver(const AnsiString& message) const;
+  // A record or block whose fields contradict each other or the archive.
+  [[noreturn]] virtual void RaiseDamaged() const;
 
   // ---- state ----
   std::unique_ptr<TMessages> FMessages;
   TArchiveHeader FHeader;
   TFileEntry FCurrentEntry;
   int64_t FRecordOffset = 0;  // where the last record was read, relative to the archive start
+  int64_t FCutAt = INT64_MAX;  // the end of the segment's file when it is cut short
+  TCutShort FCutShort;
+  int FEntriesWalked = 0;
   std::unique_ptr<rtl::TStream> FStream;
   bool FOpen = false;
   bool FReadOnly = false;  // opened for reading only

@@ -229,6 +229,8 @@ bool TCustomArchiver::AddFile(const AnsiString& fileName) {
       return;
     }
     MoveToLastSegment();
+    // Appended to, an archive cut short would have a gap of nothing before the new entry.
+    if (FCutAt != INT64_MAX) throw rtl::EReadError("Stream read error");
 
     TFileEntry& entry = FCurrentEntry;
     entry = TFileEntry{};
@@ -238,6 +240,13 @@ bool TCustomArchiver::AddFile(const AnsiString& fileName) {
     entry.Date = date;
     entry.Segment = FHeader.Segment;
     entry.FileFlags = folder ? ffFolder | ffFinalPart : ffFile;
+
+    // A new segment must hold its header, this record and the first block.
+    if (FMaxSegmentSize > 0 && !Options().Contains(oNoSpanning) &&
+        int64_t{GetHeaderSize()} + entry.RecordSize() + std::min<int64_t>(FHeader.BlockSize, size) +
+                (size > 0 ? kBlockOverhead : 0) >
+            FMaxSegmentSize)
+      RaiseArchiver(ArchMessages().MaxSegmentSizeTooSmall());
 
     if (folder) {
       SeekArchive(FHeader.EndOffset);
@@ -261,8 +270,21 @@ bool TCustomArchiver::AddFile(const AnsiString& fileName) {
       DisplayMessage(rtl::Format(ArchMessages().AddingFile(), {rtl::ExtractFileName(fileName), (long double)entry.Size}),
                      rtl::Format(ArchMessages().AddingFile(), {fileName, (long double)entry.Size}));
 
-    uint16_t segment = FHeader.Segment;
-    TArchiveInfo segmentInfo = FHeader.SegmentInfo;
+    const uint16_t segment = FHeader.Segment;
+    const TArchiveInfo segmentInfo = FHeader.SegmentInfo;
+    const TArchiveEnd before{segment, FHeader.EndOffset, FHeader.ArchiveFlags, segmentInfo, FileName(), FDrive, FFolder};
+    FSpanned = false;
+    FStartedSegments.clear();
+    // The file is left out: its record and blocks lie past EndOffset (in the
+    // segment it began in), and the totals do not count them.
+    auto leaveOut = [&] {
+      if (FSpanned) {
+        FSpanned = false;
+        UndoSpanning(before);
+      } else if (FHeader.Segment == segment) {
+        FHeader.SegmentInfo = segmentInfo;
+      }
+    };
     try {
       // The sizes of a record are 32-bit: a file whose stored form could pass
       // 2 GiB cannot be described.
@@ -296,13 +318,17 @@ bool TCustomArchiver::AddFile(const AnsiString& fileName) {
       if (Options().Contains(oMaintainFileDirectory)) FFileList.emplace_back(entry);
       if (OnFileAdded) OnFileAdded(this, entry);
     } catch (const rtl::EAbort&) {
-      if (FHeader.Segment == segment) FHeader.SegmentInfo = segmentInfo;
+      leaveOut();
       throw;
     } catch (const rtl::Exception& e) {
-      // The file is left out: its record and blocks lie past EndOffset, and
-      // this segment's totals do not count them.
-      if (FHeader.Segment == segment) FHeader.SegmentInfo = segmentInfo;
-      if (!FStream || !ErrorPolicy(e, entry)) throw;  // no segment left to go on in
+      try {
+        leaveOut();
+      } catch (const rtl::EAbort&) {
+        throw;
+      } catch (const rtl::Exception&) {
+        CloseStream();  // the archive could not be taken back: no segment to go on in
+      }
+      if (!FStream || !ErrorPolicy(e, entry)) throw;
     }
   });
   return found;
@@ -471,6 +497,7 @@ void TCustomArchiver::StartNewSegment() {
   FHeader.ArchiveFlags &= static_cast<uint8_t>(~afFinalSegment);
   // The file running on into the next segment counts in this one as well.
   if (writingData) ++FHeader.SegmentInfo.FileCount;
+  FSpanned = true;
   WriteHeader();
   CloseStream();
 
@@ -494,6 +521,7 @@ void TCustomArchiver::StartNewSegment() {
   } catch (const rtl::EStreamError&) {
     RaiseArchiver(rtl::Format(FMessages->CannotCreateFile(), {FileName()}));
   }
+  FStartedSegments.push_back(FileName());
   WriteHeader();
   if (writingData) {
     // The continuation record; its sizes and StartOffset are written when
@@ -502,6 +530,34 @@ void TCustomArchiver::StartNewSegment() {
     entry.SegmentCompressedSize = 0;
     WriteEntry(entry);
   }
+  if (OnSegmentChanged) OnSegmentChanged(this);
+}
+
+void TCustomArchiver::UndoSpanning(const TArchiveEnd& before) {
+  TStateScope changing(FStates, osChangingSegment);
+  TTimingPause pause(*this);
+  CloseStream();
+  std::vector<AnsiString> started = std::move(FStartedSegments);
+  FStartedSegments.clear();
+  if (OnRemovableDrive()) {
+    // Only the disk in the drive can lose its segment file now; one begun on
+    // a disk in between stays there, a segment this archive never reaches.
+    if (!started.empty()) platform::DeleteFile(started.back());
+    started.clear();
+  }
+  FDrive = before.Drive;
+  FFolder = before.Folder;
+  SetFileNameRaw(before.FileName);
+  if (!IsSegment(FileName(), before.Segment)) FindSegment(before.Segment);
+  OpenArchiveStream(FileName());
+  CheckSFXPrefix(FileName());
+  ReadHeader();
+  FHeader.EndOffset = before.EndOffset;
+  FHeader.ArchiveFlags = before.ArchiveFlags;
+  FHeader.SegmentInfo = before.SegmentInfo;
+  WriteHeader();
+  FStream->SetSize(FArchiveStart + before.EndOffset);
+  for (const AnsiString& name : started) platform::DeleteFile(name);
   if (OnSegmentChanged) OnSegmentChanged(this);
 }
 
@@ -604,6 +660,11 @@ void TCustomArchiver::SetComment(const AnsiString& text) {
 void TCustomArchiver::DoSetComment(const AnsiString& text) {
   if (FHeader.ArchiveInfo.FileCount + FHeader.SegmentInfo.FileCount != 0) return;
   if (FReadOnly || FHeader.Has(afReadOnly)) RaiseArchiver(FMessages->ArchiveIsReadOnly());
+  // Every segment repeats the comment: each must still hold a record and a whole block.
+  if (FMaxSegmentSize > 0 && HeaderFixedSize + static_cast<int64_t>(text.size()) + EntryFixedSize +
+                                     FHeader.BlockSize + kBlockOverhead >
+                                 FMaxSegmentSize)
+    RaiseArchiver(ArchMessages().MaxSegmentSizeTooSmall());
   FHeader.Comment = text;
   FHeader.EndOffset = GetHeaderSize();
   WriteHeader();

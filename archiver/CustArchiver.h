@@ -106,6 +106,18 @@ class TCustomArchiver : public TCustomExtractor {
 
   // The blocks of `source` after the current entry's record.
   void WriteBlocks(rtl::TStream& source);
+  // Where the archive ended before an addition.
+  struct TArchiveEnd {
+    uint16_t Segment;
+    uint32_t EndOffset;
+    uint8_t ArchiveFlags;
+    TArchiveInfo SegmentInfo;
+    AnsiString FileName, Drive, Folder;
+  };
+  // Takes the archive back to where it ended before an addition whose file
+  // ran on into new segments: the segment it began in is final again, with
+  // its earlier end and totals, and the segment files begun since are deleted.
+  void UndoSpanning(const TArchiveEnd& before);
   void DoSetComment(const AnsiString& text);
 
  private:
@@ -117,6 +129,10 @@ class TCustomArchiver : public TCustomExtractor {
   bool FCheckDiskSpace = true;
   // Room kept free in the first segment for a self-extracting prefix (none here).
   int64_t FSFXReserve = 0;
+  // Since the addition began: a segment was closed to go on in a new one,
+  // and the segment files made.
+  bool FSpanned = false;
+  std::vector<AnsiString> FStartedSegments;
 };
 
 }  // namespace archiver

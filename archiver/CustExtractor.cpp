@@ -82,6 +82,10 @@ void TCustomExtractor::Notification(rtl::TComponent* component, rtl::TOperation 
   if (operation == rtl::opRemove && component == FSFXGenerator) FSFXGenerator = nullptr;
 }
 
+// Damage found in the data speaks as a checksum failure does: the data
+// stored in the archive is corrupted.
+void TCustomExtractor::RaiseDamaged() const { throw EArchiverBadCRC(static_cast<const TExtrMessages&>(*FMessages).BadCRC()); }
+
 // ---- open, close and the operation bracket -------------------------------------------
 
 void TCustomExtractor::StartOperation() {
@@ -244,24 +248,43 @@ bool TCustomExtractor::CheckSegmentEnd() {
 void TCustomExtractor::MoveToSegment(int segment) {
   if (FHeader.Segment == segment) return;
   TTimingPause pause(*this);
-  CloseStream();
-  SetFileNameRaw(GetSegmentFileName(segment));
-  if (!IsSegment(FileName(), segment)) FindSegment(segment);
-  OpenArchiveStream(FileName());
-  CheckSFXPrefix(FileName());
-  ReadHeader();
-  if ((FOperation == opExtracting || FOperation == opEnumerating) &&
-      FHeader.ArchiveInfo.CompressedSize > FKnownTotal) {
-    if (FTotal == FKnownTotal) FTotal = FHeader.ArchiveInfo.CompressedSize;
-    FKnownTotal = FHeader.ArchiveInfo.CompressedSize;
-    ReportProgress();
-  }
-  if (OnSegmentChanged) OnSegmentChanged(this);
-  if (InState(osExtractingData) || InState(osSkippingData)) {
-    TFileEntry kept = FCurrentEntry;
-    ReadEntry(FCurrentEntry);
-    if (FCurrentEntry.Name != kept.Name || FCurrentEntry.Size != kept.Size || FCurrentEntry.Date != kept.Date)
-      RaiseArchiver(ExtrMessages().WrongNextSegment());
+  // The segment left stays at hand until the new one is read: when that
+  // fails, the component is back where the current entry was read, so that
+  // passing over the entry reads the stream it came from.
+  std::unique_ptr<rtl::TStream> previous = std::move(FStream);
+  const TArchiveHeader header = FHeader;
+  const TFileEntry kept = FCurrentEntry;
+  const AnsiString name = FileName();
+  const int64_t start = FArchiveStart, recordOffset = FRecordOffset, cutAt = FCutAt;
+  try {
+    SetFileNameRaw(GetSegmentFileName(segment));
+    if (!IsSegment(FileName(), segment)) FindSegment(segment);
+    OpenArchiveStream(FileName());
+    CheckSFXPrefix(FileName());
+    ReadHeader();
+    if ((FOperation == opExtracting || FOperation == opEnumerating) &&
+        FHeader.ArchiveInfo.CompressedSize > FKnownTotal) {
+      if (FTotal == FKnownTotal) FTotal = FHeader.ArchiveInfo.CompressedSize;
+      FKnownTotal = FHeader.ArchiveInfo.CompressedSize;
+      ReportProgress();
+    }
+    if (OnSegmentChanged) OnSegmentChanged(this);
+    if (InState(osExtractingData) || InState(osSkippingData)) {
+      ReadEntry(FCurrentEntry);
+      if (FCurrentEntry.Name != kept.Name || FCurrentEntry.Size != kept.Size || FCurrentEntry.Date != kept.Date)
+        RaiseArchiver(ExtrMessages().WrongNextSegment());
+    }
+    if (previous && FWritable) FlushStream(*previous);
+  } catch (...) {
+    CloseStream();
+    FStream = std::move(previous);
+    FHeader = header;
+    FCurrentEntry = kept;
+    SetFileNameRaw(name);
+    FArchiveStart = start;
+    FRecordOffset = recordOffset;
+    FCutAt = cutAt;
+    throw;
   }
 }
 
@@ -372,6 +395,7 @@ AnsiString TCustomExtractor::FindFinalSegment(const AnsiString& pattern, const A
 // ---- the entry walk --------------------------------------------------------------------
 
 void TCustomExtractor::WalkEntries(const std::function<void()>& visit) {
+  FEntriesWalked = 0;
   SeekArchive(GetHeaderSize());
   for (;;) {
     if (AtSegmentEnd()) {
@@ -379,6 +403,7 @@ void TCustomExtractor::WalkEntries(const std::function<void()>& visit) {
       continue;
     }
     ReadEntry(FCurrentEntry);
+    ++FEntriesWalked;
     visit();
   }
 }
@@ -578,10 +603,8 @@ void TCustomExtractor::ExtractEntry(const AnsiString& target, bool refuse) {
     if (refuse) RaiseArchiver(rtl::Format(FMessages->CannotCreateFile(), {target}));
     // Files of one folder follow each other: its folders are made once.
     AnsiString folder = rtl::ExtractFileDir(target);
-    if (folder != FLastFolder) {
-      platform::ForceDirectories(folder);
-      FLastFolder = folder;
-    }
+    // A folder that could not be made is tried again for the next file.
+    if (folder != FLastFolder) FLastFolder = platform::ForceDirectories(folder) ? folder : AnsiString();
     if (entry.Has(ffFolder)) return;
 
     if (attr != -1)
@@ -616,37 +639,59 @@ void TCustomExtractor::ExtractEntry(const AnsiString& target, bool refuse) {
   }
 }
 
+// The file's bytes are written in order from its start: every part begins
+// where the ones before it ended, and nothing is written past the entry's
+// Size, whatever the records say (a damaged StartOffset must not make the
+// target gigabytes long).
 void TCustomExtractor::ReadFileData(rtl::TStream* out) {
-  if (FCurrentEntry.Size == 0) return;
+  const int64_t size = FCurrentEntry.Size;
+  if (size <= 0) {
+    if (size < 0 || FCurrentEntry.SegmentCompressedSize != 0) RaiseDamaged();
+    return;
+  }
   TStateScope state(FStates, osExtractingData);
-  if (out) out->Seek(FCurrentEntry.StartOffset, rtl::soBeginning);
+  const bool single = Options().Contains(oOpenSingleSegment);
+  // Only a single segment read on its own may begin inside the file.
+  int64_t at = FCurrentEntry.StartOffset;
+  if (at > size || (at != 0 && !single)) RaiseDamaged();
+  if (out) out->Seek(at, rtl::soBeginning);
   FAheadRecords.clear();
   FAheadNext = 0;
   // Deciphering comes before the checksum and goes block by block, so only
   // plain entries are read ahead.
   const bool ahead = !FCurrentEntry.Has(ffEncrypted);
   for (;;) {
+    const int64_t stored = FCurrentEntry.SegmentCompressedSize;
+    if (stored <= 0 || FCurrentEntry.SegmentSize < 0 || FCurrentEntry.SegmentSize > size - at) RaiseDamaged();
+    const int64_t partEnd = at + FCurrentEntry.SegmentSize;
     int64_t sum = 0;
     do {
-      // Records read ahead lie before the stream's position.
+      // Records read ahead lie before the stream's position. A part's data
+      // that runs past the segment's data is cut short or damaged.
       const bool readAhead = FAheadNext < FAheadRecords.size();
-      if (!readAhead && AtSegmentEnd()) {
-        if (Options().Contains(oOpenSingleSegment)) return;  // the file stays partial
-        // Data announced past the end of the final segment: the archive is cut short.
-        if (FHeader.Has(afFinalSegment)) throw rtl::EReadError("Stream read error");
-        CheckSegmentEnd();
-        if (out) out->Seek(FCurrentEntry.StartOffset, rtl::soBeginning);
-      }
-      if (ahead && !readAhead) ReadAhead(FCurrentEntry.SegmentCompressedSize - sum);
+      if (!readAhead && AtSegmentEnd()) throw rtl::EReadError("Stream read error");
+      if (ahead && !readAhead) ReadAhead(stored - sum);
       const uint8_t* data;
       int32_t length;
-      int64_t stored = ReadBlock(data, length);
+      int64_t recordSize = ReadBlock(data, length);
+      if (length > partEnd - at) RaiseDamaged();
       if (out) out->WriteBuffer(data, length);
-      FProcessed += stored;
+      at += length;
+      FProcessed += recordSize;
       ReportProgress();
-      sum += stored;
-    } while (sum < FCurrentEntry.SegmentCompressedSize);
-    if (FCurrentEntry.Has(ffFinalPart) || Options().Contains(oOpenSingleSegment)) return;
+      sum += recordSize;
+    } while (sum < stored);
+    if (sum != stored || at != partEnd) RaiseDamaged();
+    if (single) return;  // a part continued elsewhere leaves the file partial
+    if (FCurrentEntry.Has(ffFinalPart)) {
+      if (at != size) RaiseDamaged();
+      return;
+    }
+    // The file goes on right after the next segment's header.
+    if (!AtSegmentEnd()) RaiseDamaged();
+    if (FHeader.Has(afFinalSegment)) throw rtl::EReadError("Stream read error");
+    CheckSegmentEnd();
+    if (FCurrentEntry.StartOffset != at) RaiseDamaged();
   }
 }
 
@@ -665,6 +710,7 @@ int64_t TCustomExtractor::ReadBlock(const uint8_t*& data, int32_t& length) {
     plain = static_cast<int32_t>(PayloadLength(stored));
   } else {
     const int64_t position = Position();
+    if (position + static_cast<int64_t>(BlockRecordHeaderSize) > DataEnd()) throw rtl::EReadError("Stream read error");
     uint8_t record[BlockRecordHeaderSize];
     FStream->ReadBuffer(record, sizeof record);
     stored = static_cast<int32_t>(ReadLE32(record));
@@ -673,9 +719,8 @@ int64_t TCustomExtractor::ReadBlock(const uint8_t*& data, int32_t& length) {
 
     // A length the block buffer cannot hold is damage, not a block; one that
     // runs past the used area is a cut archive.
-    if (payload > GetBlockBufferSize() || payload > INT32_MAX) throw EArchiverBadCRC(ExtrMessages().BadCRC());
-    if (position + static_cast<int64_t>(BlockRecordHeaderSize) + payload >
-        FArchiveStart + static_cast<int64_t>(FHeader.EndOffset))
+    if (payload > GetBlockBufferSize() || payload > INT32_MAX) RaiseDamaged();
+    if (position + static_cast<int64_t>(BlockRecordHeaderSize) + payload > DataEnd())
       throw rtl::EReadError("Stream read error");
     EnsureBuffers(payload, 0);
     FStream->ReadBuffer(FBuffer1.data(), static_cast<int32_t>(payload));
@@ -727,7 +772,7 @@ void TCustomExtractor::ReadAhead(int64_t bytes) {
   // Two records must fit, or reading ahead only reads twice.
   if (2 * (int64_t{FHeader.BlockSize} + BlockRecordHeaderSize) > kAheadBytes) return;
   const int64_t start = Position();
-  bytes = std::min({bytes, FArchiveStart + static_cast<int64_t>(FHeader.EndOffset) - start, kAheadBytes});
+  bytes = std::min({bytes, DataEnd() - start, kAheadBytes});
   if (bytes <= static_cast<int64_t>(BlockRecordHeaderSize)) return;
   if (static_cast<int64_t>(FAhead.size()) < bytes) FAhead.resize(static_cast<size_t>(bytes));
   const int32_t got = std::max(FStream->Read(FAhead.data(), static_cast<int32_t>(bytes)), 0);

@@ -75,6 +75,7 @@ class TCustomExtractor : public TArchiverRoot {
   void OpenSolid() override;
   void CloseSolid() override;
   void Notification(rtl::TComponent* component, rtl::TOperation operation) override;
+  [[noreturn]] void RaiseDamaged() const override;
 
   // Block decoding steps; the built-in ones copy and leave the bytes as they are.
   virtual bool UncompressBlock(void* dest, int32_t& destSize, const void* src, int32_t srcSize);

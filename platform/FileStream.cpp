@@ -80,4 +80,8 @@ void TFileStream::SetSize(int64_t newSize) {
       rtl::Format("System Error.  Code: %d.\r\n%s", {static_cast<int>(code), SysErrorMessage(code)}));
 }
 
+void TFileStream::Flush() {
+  if (!Api().FlushFileBuffers(FHandle)) throw rtl::EWriteError("Stream write error");
+}
+
 }  // namespace platform

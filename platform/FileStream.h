@@ -34,6 +34,8 @@ class TFileStream : public rtl::TStream {
   int64_t Size() override;
   // rtl::EOSError when the end of the file cannot be set there.
   void SetSize(int64_t newSize) override;
+  // rtl::EWriteError when what was written cannot be put on the disk.
+  void Flush();
 
   const AnsiString& FileName() const { return FFileName; }
   HANDLE Handle() const { return FHandle; }

@@ -233,6 +233,8 @@ class TWinApi {
   // Returns the size, or -1 on failure.
   virtual int64_t GetFileSizeEx(HANDLE h) = 0;
   virtual bool SetEndOfFile(HANDLE h) = 0;
+  // Writes what the file's data and size are to the disk before returning.
+  virtual bool FlushFileBuffers(HANDLE h) = 0;
   virtual bool GetFileTime(HANDLE h, FILETIME* creation, FILETIME* lastAccess, FILETIME* lastWrite) = 0;
   virtual bool SetFileTime(HANDLE h, const FILETIME* creation, const FILETIME* lastAccess,
                            const FILETIME* lastWrite) = 0;

@@ -850,7 +850,7 @@ void TCanvas::WidePath(std::span<const TPoint> points, int width) {
     for (int y = y0; y < y1; ++y) span(y, y + 0.5);
   };
   for (size_t i = 0; i < centres.size(); ++i) {
-    const auto [cx, cy] = centres[i];
+    const double cx = centres[i].first, cy = centres[i].second;
     // The round end or join.
     rows(cy - radius, cy + radius, [&](int y, double yc) {
       const double d = radius * radius - (yc - cy) * (yc - cy);

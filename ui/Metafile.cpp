@@ -627,7 +627,10 @@ TEmfLayout ParseEmf(std::span<const uint8_t> data) {
   // ENHMETAHEADER: type 1, size, bounds, frame (0.01 mm), signature, ... device and millimetres.
   if (!b.Has(0, 88) || b.U32(0) != EMR_HEADER || b.U32(40) != kEmfSignature || b.U32(4) < 88) fail();
   TEmfLayout layout;
-  layout.Frame = Rect(b.I32(24), b.I32(28), b.I32(32), b.I32(36));
+  // A frame that is empty, or wider or taller than an int holds, is no picture.
+  const int64_t left = b.I32(24), top = b.I32(28), right = b.I32(32), bottom = b.I32(36);
+  if (right - left <= 0 || bottom - top <= 0 || right - left > INT32_MAX || bottom - top > INT32_MAX) fail();
+  layout.Frame = Rect(static_cast<int>(left), static_cast<int>(top), static_cast<int>(right), static_cast<int>(bottom));
   const int devX = b.I32(72), devY = b.I32(76), mmX = b.I32(80), mmY = b.I32(84);
   if (devX > 0 && devY > 0 && mmX > 0 && mmY > 0) {
     layout.PixelsPerMmX = static_cast<double>(devX) / mmX;
@@ -838,7 +841,8 @@ void PlayEmf(TPlayer& player, std::span<const uint8_t> data) {
         const int sw = r.I32(p + 32), sh = r.I32(p + 36);
         const uint32_t offBmi = r.U32(p + 40), offBits = r.U32(p + 48), rop = r.U32(p + 60);
         const int dw = r.I32(p + 64), dh = r.I32(p + 68);
-        const TRect dest = player.MapRect(dx, dy, dx + dw, dy + dh);
+        // The far corner in doubles: an int sum of the corner and the size could overflow.
+        const TRect dest = player.MapRect(dx, dy, static_cast<double>(dx) + dw, static_cast<double>(dy) + dh);
         if (offBmi == 0) player.PatBlt(dest, rop);
         else player.Bitmap(dest, rec, offBmi, offBits, sx, sy, sw, sh, rop);
         break;
@@ -849,7 +853,8 @@ void PlayEmf(TPlayer& player, std::span<const uint8_t> data) {
         const int sx = r.I32(p + 36), sy = r.I32(p + 40);
         const uint32_t offBmi = r.U32(p + 76), offBits = r.U32(p + 84);
         const int sw = type == 77 ? r.I32(p + 92) : dw, sh = type == 77 ? r.I32(p + 96) : dh;
-        const TRect dest = player.MapRect(dx, dy, dx + dw, dy + dh);
+        // The far corner in doubles: an int sum of the corner and the size could overflow.
+        const TRect dest = player.MapRect(dx, dy, static_cast<double>(dx) + dw, static_cast<double>(dy) + dh);
         if (offBmi == 0) player.PatBlt(dest, rop);
         else player.Bitmap(dest, rec, offBmi, offBits, sx, sy, sw, sh, rop);
         break;

@@ -42,11 +42,21 @@ bool WriteHostFileAtomic(const std::string& path, std::string_view text) {
     if (n <= 0) break;
     done += static_cast<std::size_t>(n);
   }
-  const bool written = done == text.size() && ::close(fd) == 0;
+  // The new text is on the disk before it takes the old one's name, and the
+  // rename is on the disk before the write is reported done.
+  const bool complete = done == text.size() && ::fsync(fd) == 0;
+  const bool written = complete && ::close(fd) == 0;
   if (!written || ::rename(temp.c_str(), path.c_str()) != 0) {
-    if (done != text.size()) ::close(fd);
+    if (!complete) ::close(fd);
     ::unlink(temp.c_str());
     return false;
+  }
+  const std::string::size_type slash = path.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+  const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir >= 0) {
+    ::fsync(dir);
+    ::close(dir);
   }
   return true;
 }

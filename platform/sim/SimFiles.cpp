@@ -695,6 +695,12 @@ DWORD TSimFiles::Size(HANDLE h, int64_t& size) {
   return ERROR_SUCCESS;
 }
 
+DWORD TSimFiles::FlushFileBuffers(HANDLE h) {
+  auto it = FFiles.find(h);
+  if (it == FFiles.end()) return ERROR_INVALID_HANDLE;
+  return ::fsync(it->second.Fd) == 0 ? ERROR_SUCCESS : ErrorFromErrno(errno);
+}
+
 DWORD TSimFiles::SetEndOfFile(HANDLE h) {
   auto it = FFiles.find(h);
   if (it == FFiles.end()) return ERROR_INVALID_HANDLE;

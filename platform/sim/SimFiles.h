@@ -84,6 +84,7 @@ class TSimFiles {
   DWORD Seek(HANDLE h, int64_t distance, DWORD method, int64_t& position);
   DWORD Size(HANDLE h, int64_t& size);
   DWORD SetEndOfFile(HANDLE h);
+  DWORD FlushFileBuffers(HANDLE h);
   DWORD GetTime(HANDLE h, FILETIME& lastWrite);
   DWORD SetTime(HANDLE h, FILETIME lastWrite);
   DWORD FindFirst(const AnsiString& pattern, HANDLE& handle, WIN32_FIND_DATAA& data);

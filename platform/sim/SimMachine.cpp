@@ -220,6 +220,7 @@ int64_t TSimMachine::GetFileSizeEx(HANDLE h) {
 }
 
 bool TSimMachine::SetEndOfFile(HANDLE h) { return Succeeded(FFiles.SetEndOfFile(h)); }
+bool TSimMachine::FlushFileBuffers(HANDLE h) { return Succeeded(FFiles.FlushFileBuffers(h)); }
 
 bool TSimMachine::GetFileTime(HANDLE h, FILETIME* creation, FILETIME* lastAccess, FILETIME* lastWrite) {
   FILETIME time;

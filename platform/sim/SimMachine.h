@@ -59,6 +59,7 @@ class TSimMachine : public TWinApi {
   int64_t SetFilePointerEx(HANDLE h, int64_t distance, DWORD moveMethod) override;
   int64_t GetFileSizeEx(HANDLE h) override;
   bool SetEndOfFile(HANDLE h) override;
+  bool FlushFileBuffers(HANDLE h) override;
   bool GetFileTime(HANDLE h, FILETIME* creation, FILETIME* lastAccess, FILETIME* lastWrite) override;
   bool SetFileTime(HANDLE h, const FILETIME* creation, const FILETIME* lastAccess,
                    const FILETIME* lastWrite) override;

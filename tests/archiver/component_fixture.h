@@ -29,6 +29,29 @@ using rtl::AnsiString;
 // 15 March 2004 10:20:30: a date DOS can hold exactly.
 inline rtl::TDateTime SampleDate() { return rtl::EncodeDateTime(2004, 3, 15, 10, 20, 30, 0); }
 
+// A segment file as it lies on the disk: its header, the entry chain up to
+// EndOffset and the file's size.
+struct TSegmentFile {
+  archiver::TArchiveHeader Header;
+  std::vector<archiver::TFileEntry> Records;
+  int64_t Size = 0;
+};
+
+inline TSegmentFile ReadSegment(const AnsiString& path) {
+  TSegmentFile segment;
+  platform::TFileStream f(path, platform::fmOpenRead | platform::fmShareDenyNone);
+  segment.Size = f.Size();
+  archiver::ReadHeaderFields(f, segment.Header);
+  f.Seek(segment.Header.HeaderSize(), rtl::soBeginning);
+  while (f.Position() < segment.Header.EndOffset) {
+    archiver::TFileEntry e;
+    archiver::ReadEntryFields(f, e);
+    f.Seek(e.SegmentCompressedSize, rtl::soCurrent);
+    segment.Records.push_back(e);
+  }
+  return segment;
+}
+
 class TMachineTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -59,6 +82,25 @@ class TMachineTest : public ::testing::Test {
   // folder once made (to add disks and drives) before it is opened.
   virtual void ConfigureMachine(platform::sim::TMachineOptions&) {}
   virtual void PrepareMachine(const std::string&) {}
+
+  // Three disks, disk1 to disk3, of little room (12000 bytes past the
+  // 65536 the writer keeps free) for the floppy drive A:.
+  static void AddSmallDisks(const std::string& folder) {
+    for (int n = 1; n <= 3; ++n) {
+      platform::sim::TVolumeConfig v;
+      v.Label = rtl::Format("DISCO%d", {n});
+      v.Serial = 0x1000 + n;
+      v.Size = 65536 + 12000;
+      v.ClusterSize = 512;
+      platform::sim::AddDisk(folder, "disk" + std::to_string(n), v);
+    }
+  }
+  void Insert(const std::string& disk) { Machine().InsertDisk('A', disk); }
+  // Answers the next input with drive A: after putting `disk` in.
+  void AnswerWithDisk(const std::string& disk) {
+    Dialogs().AnswerInput(true, "A:");
+    Dialogs().AndDo([this, disk] { Insert(disk); });
+  }
 
   platform::TScriptedDialogs& Dialogs() { return *FDialogs; }
   platform::sim::TSimMachine& Machine() { return *FMachine; }

@@ -117,8 +117,13 @@ TEST_F(DamagedTest, CutShortAnywhere) {
   for (size_t length : Positions()) {
     SCOPED_TRACE(length);
     std::string cut = Good.substr(0, length);
-    // The header still names the whole used area: Open finds the archive short.
-    EXPECT_NE(TryArchive(cut), "");
+    // The header still names the whole used area: what lies before the cut comes out.
+    std::string outcome = TryArchive(cut);
+    if (length < 273) {
+      EXPECT_NE(outcome, "");
+    } else {
+      EXPECT_TRUE(outcome == "" || outcome == "EReadError") << outcome;
+    }
     // With EndOffset at the cut, records and blocks end in the middle.
     if (length >= 277) {
       Put32(cut, 16, static_cast<uint32_t>(length));
@@ -150,11 +155,11 @@ TEST_F(DamagedTest, HostileLengthsAndOffsets) {
       {"block length INT_MIN", block, 0x80000000u, "BadCRC"},
       {"block length beyond the buffer", block, 0x7FFFFFFFu, "BadCRC"},
       {"name length past the end", record, 0x7FFFFFF0u, "EReadError"},
-      {"EndOffset past the end", 16, 0xFFFFFFF0u, "EReadError"},
+      {"EndOffset past the end", 16, 0xFFFFFFF0u, ""},  // cut short after the last entry
       {"record offset pointing back", record + 4 + 12 + 10 + 4 + 2, 0, ""},
       {"BlockSize at its largest", 12, MaxBlockSize, ""},  // buffers grow only as blocks need
-      {"BlockSize huge", 12, 0xFFFFFFFFu, "EArchiver Bad block size 4294967295 in archive \"C:\\damaged.arq\""},
-      {"BlockSize zero", 12, 0, "EArchiver Bad block size 0 in archive \"C:\\damaged.arq\""},
+      {"BlockSize huge", 12, 0xFFFFFFFFu, "EArchiver Bad signature: file \"C:\\damaged.arq\" is not a valid archive"},
+      {"BlockSize zero", 12, 0, "EArchiver Bad signature: file \"C:\\damaged.arq\" is not a valid archive"},
       {"Version 2", 4, 2, "Exception Unknown version"},
   };
   for (const auto& row : rows) {

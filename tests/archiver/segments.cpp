@@ -11,28 +11,6 @@ using archiver::TFileEntry;
 
 namespace {
 
-struct TSegmentFile {
-  TArchiveHeader Header;
-  std::vector<TFileEntry> Records;  // the entry chain up to EndOffset
-  int64_t Size = 0;
-};
-
-// Reads a segment file as it lies on the disk.
-TSegmentFile ReadSegment(const AnsiString& path) {
-  TSegmentFile segment;
-  platform::TFileStream f(path, platform::fmOpenRead | platform::fmShareDenyNone);
-  segment.Size = f.Size();
-  archiver::ReadHeaderFields(f, segment.Header);
-  f.Seek(segment.Header.HeaderSize(), rtl::soBeginning);
-  while (f.Position() < segment.Header.EndOffset) {
-    TFileEntry e;
-    archiver::ReadEntryFields(f, e);
-    f.Seek(e.SegmentCompressedSize, rtl::soCurrent);
-    segment.Records.push_back(e);
-  }
-  return segment;
-}
-
 class SegmentTest : public TMachineTest {
  protected:
   // Small blocks and the smallest segments they allow, so a few kilobytes span.
@@ -133,29 +111,40 @@ TEST_F(SegmentTest, SegmentsEndingWithAFolderOrHoldingNoRecord) {
   EXPECT_EQ(second.Records[0].Name, "b.bin");
   EXPECT_EQ(second.Records[0].StartOffset, 0u);
 
-  // A comment that leaves room for a record but not for its first block:
-  // segment 1 holds no record at all.
-  MakeFile("C:\\src\\c.bin", Noise(2000, 3));
-  MakeArchive("C:\\Arq\\g.bak", {}, [](TArchiver& a) { Small(a); });
-  {
-    TArchiver a;
-    a.SetFileName("C:\\Arq\\g.bak");
-    Small(a);
-    a.Open();
-    a.SetComment(AnsiString(4000, 'c'));
-    a.AddFile("C:\\src\\c.bin");
-    a.Close();
-  }
-  TSegmentFile empty = ReadSegment("C:\\Arq\\g.bak");
-  EXPECT_TRUE(empty.Records.empty());
-  EXPECT_EQ(empty.Header.EndOffset, empty.Header.HeaderSize());
-
   ExtractAll("C:\\Arq\\f.bak");
   EXPECT_EQ(ReadFile("C:\\out\\a.bin"), Noise(5000, 1));
   EXPECT_TRUE(platform::DirectoryExists("C:\\out\\sub"));
   EXPECT_EQ(ReadFile("C:\\out\\b.bin"), Noise(6000, 2));
-  ExtractAll("C:\\Arq\\g.bak");
-  EXPECT_EQ(ReadFile("C:\\out\\c.bin"), Noise(2000, 3));
+}
+
+// Every segment repeats the header: a comment, or a record with its first
+// block, that a new segment could not hold is refused before anything is
+// written, so that no segment file grows past MaxSegmentSize.
+TEST_F(SegmentTest, WhatASegmentCannotHoldIsRefused) {
+  MakeArchive("C:\\Arq\\g.bak", {}, [](TArchiver& a) { Small(a); });
+  const AnsiString longName = "C:\\src\\" + AnsiString(150, 'n') + ".bin";
+  MakeFile(longName, Noise(2000, 3));
+  MakeFile("C:\\src\\c.bin", Noise(2000, 3));
+  TArchiver a;
+  a.SetFileName("C:\\Arq\\g.bak");
+  a.SetErrorAction(archiver::eaAbort);
+  Small(a);
+  a.Open();
+  try {
+    a.SetComment(AnsiString(4000, 'c'));  // 4273 + 45 + 2048 + 16 > 6144
+    FAIL() << "no error";
+  } catch (const archiver::EArchiver& e) {
+    EXPECT_EQ(e.Message(), "Maximum size of a Segment is too small (property MaxSegmentSize)");
+  }
+  EXPECT_EQ(ReadSegment("C:\\Arq\\g.bak").Size, 273);
+  a.SetComment(AnsiString(3700, 'c'));
+  EXPECT_THROW(a.AddFile(longName), archiver::EArchiver);  // its record leaves no room for a block
+  EXPECT_EQ(ReadSegment("C:\\Arq\\g.bak").Size, 3973);
+  a.AddFile("C:\\src\\c.bin");
+  a.AddFile("C:\\src\\c.bin");
+  a.Close();
+  EXPECT_LE(ReadSegment("C:\\Arq\\g.bak").Size, 6144);
+  EXPECT_LE(ReadSegment("C:\\Arq\\g-002.mmm").Size, 6144);
 }
 
 TEST_F(SegmentTest, AContinuationOfAnotherFileIsTheWrongNextSegment) {
@@ -281,23 +270,7 @@ class SegmentDiskTest : public SegmentTest {
     SegmentTest::ConfigureMachine(options);
     options.FloppyDrive = true;
   }
-  void PrepareMachine(const std::string& folder) override {
-    for (int n = 1; n <= 3; ++n) {
-      platform::sim::TVolumeConfig v;
-      v.Label = rtl::Format("DISCO%d", {n});
-      v.Serial = 0x1000 + n;
-      v.Size = 65536 + 12000;
-      v.ClusterSize = 512;
-      platform::sim::AddDisk(folder, "disk" + std::to_string(n), v);
-    }
-  }
-  void Insert(const std::string& disk) { Machine().InsertDisk('A', disk); }
-
-  // Answers the next input with drive A: after putting `disk` in.
-  void AnswerWithDisk(const std::string& disk) {
-    Dialogs().AnswerInput(true, "A:");
-    Dialogs().AndDo([this, disk] { Insert(disk); });
-  }
+  void PrepareMachine(const std::string& folder) override { AddSmallDisks(folder); }
 };
 
 TEST_F(SegmentDiskTest, DisksAreAskedForAndChecked) {

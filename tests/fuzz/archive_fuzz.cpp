@@ -1,57 +1,41 @@
-// libFuzzer target: any bytes as an archive file, opened, extracted, checked
-// and listed by the component on a simulated machine. Errors are expected;
-// crashes, leaks, hangs, huge allocations and files written outside the
-// extraction folder are findings.
+// Fuzz target: any bytes as an archive, listed, tested and extracted by the
+// component. The bytes may hold up to three segment files, split at the
+// marker "\nSEGMENT\n" (the first is the archive, the others its -002.mmm and
+// -003.mmm); an archive with the solid flag is read through its inner one.
+// Errors are expected; crashes, leaks, hangs, huge allocations, files
+// written outside the extraction folder or longer than their entry says are
+// findings.
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <memory>
-#include <string>
+#include <map>
+#include <string_view>
 
 #include "archiver/Archiver.h"
-#include "platform/Files.h"
-#include "platform/ScriptedDialogs.h"
-#include "platform/sim/SimMachine.h"
-#include "rtl/Clock.h"
-#include "rtl/SysUtils.h"
+#include "tests/fuzz/FuzzMachine.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-
-struct TMachine {
-  TMachine() {
-    fs::path base = fs::is_directory("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
-    std::string pattern = (base / "vqm-fuzz-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) std::abort();
-    Folder = pattern;
-    platform::sim::TMachineOptions options;
-    options.FloppyDrive = false;
-    platform::sim::CreateMachine(Folder, options);
-    Machine = std::make_unique<platform::sim::TSimMachine>(Folder);
-    platform::SetApi(Machine.get());
-    rtl::SetClock(&Clock);
+struct TArchiveMachine : fuzz::TFuzzMachine {
+  TArchiveMachine() {
     platform::ForceDirectories("C:\\out");
-    ArchiveHost = Machine->HostPath("C:\\fuzz.arq");
+    platform::ForceDirectories("C:\\arq");
     OutHost = Machine->HostPath("C:\\out");
+    ArqHost = Machine->HostPath("C:\\arq");
     TempHost = Machine->HostPath(rtl::ExcludeTrailingBackslash(platform::GetTempFolder()));
     RootHost = Machine->HostPath("C:\\");
-  }
-  ~TMachine() {
-    std::error_code ignored;
-    fs::remove_all(Folder, ignored);
+    Outside = OutsideCount();
   }
 
-  // Names on drive C: besides the extraction folder, the archive and the
-  // temporary folder (where a failed solid rebuild keeps its inner archive).
+  // Names on drive C: besides the extraction folder, the archive's folder
+  // and the temporary folder (where a solid archive's inner one goes).
   size_t OutsideCount() {
     size_t n = 0;
-    for (auto it = fs::recursive_directory_iterator(RootHost); it != fs::recursive_directory_iterator(); ++it) {
+    for (auto it = fuzz::fs::recursive_directory_iterator(RootHost); it != fuzz::fs::recursive_directory_iterator();
+         ++it) {
       std::string path = it->path().string();
-      if (path == OutHost || path == ArchiveHost || path == TempHost) {
+      if (path == OutHost || path == ArqHost || path == TempHost) {
         it.disable_recursion_pending();
         continue;
       }
@@ -60,31 +44,39 @@ struct TMachine {
     return n;
   }
 
-  std::string Folder, ArchiveHost, OutHost, TempHost, RootHost;
-  std::unique_ptr<platform::sim::TSimMachine> Machine;
-  rtl::TFixedClock Clock;
-  platform::TScriptedDialogs Dialogs;  // every question gets its default answer
-  size_t Runs = 0;
+  std::string OutHost, ArqHost, TempHost, RootHost;
   size_t Outside = 0;
+  size_t Runs = 0;
 };
 
-TMachine& Machine() {
-  static TMachine machine;
+TArchiveMachine& Machine() {
+  static TArchiveMachine machine;
   return machine;
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  TMachine& m = Machine();
-  if (m.Runs == 0) m.Outside = m.OutsideCount();
-  {
-    std::ofstream(m.ArchiveHost, std::ios::binary | std::ios::trunc)
-        .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+  TArchiveMachine& m = Machine();
+  std::error_code ignored;
+  fuzz::fs::remove_all(m.ArqHost, ignored);
+  fuzz::fs::create_directories(m.ArqHost);
+  constexpr std::string_view kMarker = "\nSEGMENT\n";
+  const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+  const char* names[] = {"C:\\arq\\fuzz.arq", "C:\\arq\\fuzz-002.mmm", "C:\\arq\\fuzz-003.mmm"};
+  size_t at = 0;
+  for (int n = 0; n < 3 && at <= bytes.size(); ++n) {
+    size_t end = n == 2 ? std::string_view::npos : bytes.find(kMarker, at);
+    std::string_view part = bytes.substr(at, end == std::string_view::npos ? std::string_view::npos : end - at);
+    m.Write(names[n], reinterpret_cast<const uint8_t*>(part.data()), part.size());
+    if (end == std::string_view::npos) break;
+    at = end + kMarker.size();
   }
+
+  std::map<std::string, int64_t> stated;  // the largest Size announced per target name
   {
     archiver::TArchiver a;
-    a.SetFileName("C:\\fuzz.arq");
+    a.SetFileName(names[0]);
     a.SetExtractPath("C:\\out");
     a.SetRestoreAction(archiver::raOverwrite);
     a.SetErrorAction(archiver::eaContinue);
@@ -92,29 +84,39 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     a.OnRequestCryptKey = [](archiver::TArchiverRoot*, rtl::AnsiString& key) { key = "0123456789"; };
     // Names with a drive or a network path go where they say by design; only
     // relative names are held to the extraction folder.
-    a.OnExtractFile = [](archiver::TArchiverRoot*, const archiver::TFileEntry& e, rtl::AnsiString&, bool& accept) {
+    a.OnExtractFile = [&](archiver::TArchiverRoot*, const archiver::TFileEntry& e, rtl::AnsiString&, bool& accept) {
       size_t slash = e.Name.rfind('\\');
       std::string folder = slash == std::string::npos ? std::string() : e.Name.substr(0, slash + 1);
       if (folder.find(':') != std::string::npos || (!folder.empty() && folder[0] == '\\')) accept = false;
+      int64_t& largest = stated[rtl::UpperCase(slash == std::string::npos ? e.Name : e.Name.substr(slash + 1))];
+      largest = std::max<int64_t>(largest, e.Size);
     };
     try {
-      a.ExtractFiles();
-      a.TestFiles();
       a.EnumerateFiles();
+      a.TestFiles();
+      a.ExtractFiles();
       a.Close();
     } catch (const rtl::Exception&) {
       // a damaged archive's error: what is expected
     }
   }
+  int64_t largest = 0;
+  for (const auto& [name, bytes] : stated) largest = std::max(largest, bytes);
+  for (const auto& e : fuzz::fs::recursive_directory_iterator(m.OutHost, ignored)) {
+    if (!e.is_regular_file()) continue;
+    auto found = stated.find(rtl::UpperCase(e.path().filename().string()));
+    if (static_cast<int64_t>(e.file_size()) > (found == stated.end() ? largest : found->second)) {
+      std::fprintf(stderr, "%s is longer than its entry says\n", e.path().c_str());
+      std::abort();
+    }
+  }
+  fuzz::fs::remove_all(m.OutHost, ignored);
+  fuzz::fs::create_directories(m.OutHost);
   if (m.OutsideCount() != m.Outside) {
     std::fprintf(stderr, "a file was written outside the extraction folder\n");
     std::abort();
   }
-  if (++m.Runs % 64 == 0) {
-    std::error_code ignored;
-    fs::remove_all(m.OutHost, ignored);
-    fs::create_directories(m.OutHost);
-    for (const auto& e : fs::directory_iterator(m.TempHost)) fs::remove_all(e.path(), ignored);
-  }
+  if (++m.Runs % 64 == 0)
+    for (const auto& e : fuzz::fs::directory_iterator(m.TempHost)) fuzz::fs::remove_all(e.path(), ignored);
   return 0;
 }

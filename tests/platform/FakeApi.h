@@ -109,6 +109,7 @@ class TFakeApi : public TWinApi {
     auto* f = OpenFile(h);
     return f ? static_cast<int64_t>(Files[f->Key].Data.size()) : -1;
   }
+  bool FlushFileBuffers(HANDLE h) override { return OpenFile(h) != nullptr; }
   bool SetEndOfFile(HANDLE h) override {
     auto* f = OpenFile(h);
     if (!f) return false;

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -402,7 +403,7 @@ class TArq {
       return;
     }
     if (!(attr & platform::FILE_ATTRIBUTE_DIRECTORY)) {
-      if (rtl::AnsiSameText(path, FArchiveName)) return;  // never the archive into itself
+      if (IsOwnFile(path)) return;  // never the archive, or a segment of it, into itself
       if (!FArchiver.AddFile(path)) {
         Report(Utf8(path) + ": not found");
         ++FFailures;
@@ -431,6 +432,50 @@ class TArq {
     for (const auto& child : children) AddPath(folder + "\\" + child.first, depth + 1);
   }
 
+  // The archive being written, or one of its segment files (NAME-NNN.mmm beside it).
+  bool IsOwnFile(const AnsiString& path) {
+    if (rtl::AnsiSameText(path, FArchiveName) || rtl::AnsiSameText(path, FArchiver.FileName())) return true;
+    const AnsiString second = FArchiver.SegmentFileName(2);
+    const AnsiString prefix = second.substr(0, second.size() - std::strlen("002.mmm"));
+    if (path.size() < prefix.size() + 3 + 4 || !rtl::AnsiSameText(path.substr(0, prefix.size()), prefix)) return false;
+    const AnsiString rest = path.substr(prefix.size());
+    const size_t digits = rest.size() - 4;
+    if (!rtl::AnsiSameText(rest.substr(digits), ".mmm")) return false;
+    return std::all_of(rest.begin(), rest.begin() + static_cast<std::ptrdiff_t>(digits),
+                       [](char c) { return c >= '0' && c <= '9'; });
+  }
+
+  // Runs a walk of the archive: one that meets the cut of an archive cut
+  // short inside a record ends there, with what came before it done.
+  void Walk(const std::function<void()>& walk) {
+    try {
+      walk();
+    } catch (const rtl::EReadError&) {
+      if (FArchiver.CutShort().FileName.empty()) throw;
+    }
+    ReportCut();
+  }
+
+  // Says where an archive cut short ends and how much of it is missing.
+  void ReportCut() {
+    const TArchiverRoot::TCutShort& cut = FArchiver.CutShort();
+    if (cut.FileName.empty()) return;
+    char text[512];
+    std::snprintf(text, sizeof text, "%s is cut short: it ends at byte %lld of the %u its header names (%lld bytes missing)",
+                  Utf8(cut.FileName).c_str(), static_cast<long long>(cut.Size), cut.EndOffset,
+                  static_cast<long long>(cut.EndOffset - cut.Size));
+    Report(text);
+    for (const AnsiString& name : FIncomplete) Report(Utf8(name) + ": incomplete, its data runs past the cut");
+    const long long counted = FArchiver.Header().ArchiveInfo.FileCount;
+    const long long missing = counted - FArchiver.EntriesWalked();
+    if (missing > 0) {
+      std::snprintf(text, sizeof text, "%lld of the %lld entries the archive counts are lost after the cut", missing,
+                    counted);
+      Report(text);
+    }
+    ++FFailures;
+  }
+
   // ---- l ----
   void List() {
     FArchiver.SetOptions(archiver::DefaultOptions + archiver::TOptions{archiver::oShowEmptyFolders});
@@ -447,8 +492,13 @@ class TArq {
       size += e.Size;
       stored += e.CompressedSize;
       ++count;
+      // An entry of one part whose data runs past the cut of an archive cut short.
+      const TArchiverRoot::TCutShort& cut = FArchiver.CutShort();
+      if (!cut.FileName.empty() && e.Segment == cut.Segment && FArchiver.Header().Segment == cut.Segment &&
+          int64_t{e.Offset} + e.RecordSize() + e.SegmentCompressedSize > cut.Size)
+        FIncomplete.push_back(e.Name);
     };
-    FArchiver.EnumerateFiles();
+    Walk([this] { FArchiver.EnumerateFiles(); });
     FBar.Clear();
     std::printf("%12s %12s  %d entries\n", Number(size).c_str(), Number(stored).c_str(), count);
     FArchiver.Close();
@@ -473,7 +523,7 @@ class TArq {
   // ---- t ----
   void Test() {
     FArchiver.Open();
-    FArchiver.TestFiles();
+    Walk([this] { FArchiver.TestFiles(); });
     FArchiver.Close();
     if (FFailures == 0) std::printf("%s: all blocks are sound\n", Utf8(FArchiveName).c_str());
   }
@@ -510,7 +560,7 @@ class TArq {
       destPath = base + rest;
     };
     FArchiver.Open();
-    FArchiver.ExtractFiles();
+    Walk([this] { FArchiver.ExtractFiles(); });
     FArchiver.Close();
   }
 
@@ -523,6 +573,7 @@ class TArq {
   bool FHasKey = false;
   bool FWarnedAbsolute = false;
   int FFailures = 0;
+  std::vector<AnsiString> FIncomplete;  // listed entries whose data the cut took
 };
 
 }  // namespace
