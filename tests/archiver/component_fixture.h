@@ -1,12 +1,12 @@
 #pragma once
-// The archive component's tests run on a fresh simulated machine each, with a
-// fixed clock and scripted dialogs. Helpers make and read files on the
-// machine and build archives.
+// The archive component's tests run on a fresh machine each (the simulated
+// machine on Linux, drive C: of the real system on Windows: test_machine.h of
+// the system's folder), with a fixed clock and scripted dialogs. Helpers make
+// and read files on the machine and build archives.
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -15,11 +15,11 @@
 #include "platform/FileStream.h"
 #include "platform/Files.h"
 #include "platform/ScriptedDialogs.h"
-#include "platform/sim/SimMachine.h"
 #include "rtl/Clock.h"
 #include "rtl/DateUtils.h"
 #include "rtl/Format.h"
 #include "rtl/SysUtils.h"
+#include "test_machine.h"
 
 namespace archiver_test {
 
@@ -32,16 +32,8 @@ inline rtl::TDateTime SampleDate() { return rtl::EncodeDateTime(2004, 3, 15, 10,
 class TMachineTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vqm-archiver-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    FFolder = pattern;
-    platform::sim::TMachineOptions options;
-    options.FloppyDrive = false;
-    ConfigureMachine(options);
-    platform::sim::CreateMachine(FFolder, options);
-    PrepareMachine(FFolder);
-    FMachine = std::make_unique<platform::sim::TSimMachine>(FFolder);
-    platform::SetApi(FMachine.get());
+    FMachine = std::make_unique<TTestMachine>([this](TMachineOptions& options) { ConfigureMachine(options); },
+                                              [this](const std::string& folder) { PrepareMachine(folder); });
     rtl::SetClock(&Clock);
     FDialogs = std::make_unique<platform::TScriptedDialogs>();
   }
@@ -49,19 +41,16 @@ class TMachineTest : public ::testing::Test {
   void TearDown() override {
     FDialogs.reset();
     rtl::SetClock(nullptr);
-    platform::SetApi(nullptr);
     FMachine.reset();
-    std::error_code ignored;
-    std::filesystem::remove_all(FFolder, ignored);
   }
 
-  // Hooks for fixtures that need another machine: its options, and its
-  // folder once made (to add disks and drives) before it is opened.
-  virtual void ConfigureMachine(platform::sim::TMachineOptions&) {}
+  // Hooks for fixtures that need another machine: its options, and (on the
+  // simulated machine) its folder once made, to add disks and drives.
+  virtual void ConfigureMachine(TMachineOptions&) {}
   virtual void PrepareMachine(const std::string&) {}
 
   platform::TScriptedDialogs& Dialogs() { return *FDialogs; }
-  platform::sim::TSimMachine& Machine() { return *FMachine; }
+  TTestMachine& Machine() { return *FMachine; }
 
   // A file on the machine with the given bytes and last-write date.
   static void MakeFile(const AnsiString& path, const std::string& bytes, rtl::TDateTime date = SampleDate()) {
@@ -115,8 +104,7 @@ class TMachineTest : public ::testing::Test {
   rtl::TFixedClock Clock{SampleDate(), 1000};
 
  private:
-  std::string FFolder;
-  std::unique_ptr<platform::sim::TSimMachine> FMachine;
+  std::unique_ptr<TTestMachine> FMachine;
   std::unique_ptr<platform::TScriptedDialogs> FDialogs;
 };
 
