@@ -1,12 +1,12 @@
 #pragma once
-// The archive component's tests run on a fresh simulated machine each, with a
-// fixed clock and scripted dialogs. Helpers make and read files on the
-// machine and build archives.
+// The archive component's tests run on a fresh machine each (the simulated
+// machine on Linux, drive C: of the real system on Windows: test_machine.h of
+// the system's folder), with a fixed clock and scripted dialogs. Helpers make
+// and read files on the machine and build archives.
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -15,11 +15,11 @@
 #include "platform/FileStream.h"
 #include "platform/Files.h"
 #include "platform/ScriptedDialogs.h"
-#include "platform/sim/SimMachine.h"
 #include "rtl/Clock.h"
 #include "rtl/DateUtils.h"
 #include "rtl/Format.h"
 #include "rtl/SysUtils.h"
+#include "test_machine.h"
 
 namespace archiver_test {
 
@@ -55,16 +55,8 @@ inline TSegmentFile ReadSegment(const AnsiString& path) {
 class TMachineTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vqm-archiver-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    FFolder = pattern;
-    platform::sim::TMachineOptions options;
-    options.FloppyDrive = false;
-    ConfigureMachine(options);
-    platform::sim::CreateMachine(FFolder, options);
-    PrepareMachine(FFolder);
-    FMachine = std::make_unique<platform::sim::TSimMachine>(FFolder);
-    platform::SetApi(FMachine.get());
+    FMachine = std::make_unique<TTestMachine>([this](TMachineOptions& options) { ConfigureMachine(options); },
+                                              [this](const std::string& folder) { PrepareMachine(folder); });
     rtl::SetClock(&Clock);
     FDialogs = std::make_unique<platform::TScriptedDialogs>();
   }
@@ -72,38 +64,16 @@ class TMachineTest : public ::testing::Test {
   void TearDown() override {
     FDialogs.reset();
     rtl::SetClock(nullptr);
-    platform::SetApi(nullptr);
     FMachine.reset();
-    std::error_code ignored;
-    std::filesystem::remove_all(FFolder, ignored);
   }
 
-  // Hooks for fixtures that need another machine: its options, and its
-  // folder once made (to add disks and drives) before it is opened.
-  virtual void ConfigureMachine(platform::sim::TMachineOptions&) {}
+  // Hooks for fixtures that need another machine: its options, and (on the
+  // simulated machine) its folder once made, to add disks and drives.
+  virtual void ConfigureMachine(TMachineOptions&) {}
   virtual void PrepareMachine(const std::string&) {}
 
-  // Three disks, disk1 to disk3, of little room (12000 bytes past the
-  // 65536 the writer keeps free) for the floppy drive A:.
-  static void AddSmallDisks(const std::string& folder) {
-    for (int n = 1; n <= 3; ++n) {
-      platform::sim::TVolumeConfig v;
-      v.Label = rtl::Format("DISCO%d", {n});
-      v.Serial = 0x1000 + n;
-      v.Size = 65536 + 12000;
-      v.ClusterSize = 512;
-      platform::sim::AddDisk(folder, "disk" + std::to_string(n), v);
-    }
-  }
-  void Insert(const std::string& disk) { Machine().InsertDisk('A', disk); }
-  // Answers the next input with drive A: after putting `disk` in.
-  void AnswerWithDisk(const std::string& disk) {
-    Dialogs().AnswerInput(true, "A:");
-    Dialogs().AndDo([this, disk] { Insert(disk); });
-  }
-
   platform::TScriptedDialogs& Dialogs() { return *FDialogs; }
-  platform::sim::TSimMachine& Machine() { return *FMachine; }
+  TTestMachine& Machine() { return *FMachine; }
 
   // A file on the machine with the given bytes and last-write date.
   static void MakeFile(const AnsiString& path, const std::string& bytes, rtl::TDateTime date = SampleDate()) {
@@ -157,8 +127,7 @@ class TMachineTest : public ::testing::Test {
   rtl::TFixedClock Clock{SampleDate(), 1000};
 
  private:
-  std::string FFolder;
-  std::unique_ptr<platform::sim::TSimMachine> FMachine;
+  std::unique_ptr<TTestMachine> FMachine;
   std::unique_ptr<platform::TScriptedDialogs> FDialogs;
 };
 

@@ -38,8 +38,9 @@ class DamagedTest : public TMachineTest {
     Before = FilesOnC();
   }
 
-  // Every file and folder of drive C: outside the extraction folder.
-  static std::set<AnsiString> FilesOnC() {
+  // Every file and folder of drive C: outside the extraction folder (and
+  // outside what the system keeps there).
+  std::set<AnsiString> FilesOnC() {
     std::set<AnsiString> found;
     std::vector<AnsiString> folders{"C:"};
     while (!folders.empty()) {
@@ -52,6 +53,7 @@ class DamagedTest : public TMachineTest {
         if (data.cFileName == "." || data.cFileName == "..") continue;
         AnsiString path = folder + "\\" + data.cFileName;
         if (path == "C:\\out" || path == "C:\\damaged.arq") continue;
+        if (folder == "C:" && Machine().IsSystemEntry(data.cFileName)) continue;
         found.insert(path);
         if (data.dwFileAttributes & platform::FILE_ATTRIBUTE_DIRECTORY) folders.push_back(path);
       } while (platform::Api().FindNextFileA(h, data));

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "tests/archiver/component_fixture.h"
+#include "tests/archiver/disk_fixture.h"
 
 using namespace archiver;
 using namespace archiver_test;
@@ -14,7 +14,7 @@ namespace {
 
 class FailedAdditionTest : public TMachineTest {
  protected:
-  void ConfigureMachine(platform::sim::TMachineOptions& options) override { options.LanguageId = 0x0409; }
+  void ConfigureMachine(TMachineOptions& options) override { options.LanguageId = 0x0409; }
 
   // An archiver that fails (or aborts) its addition once more than
   // `failAfter` bytes of it are done.
@@ -68,7 +68,7 @@ class FailedAdditionTest : public TMachineTest {
   void ExpectExtracts(const AnsiString& archive, const std::vector<std::pair<AnsiString, std::string>>& files,
                       const AnsiString& absent) {
     std::error_code ignored;
-    std::filesystem::remove_all(Machine().HostPath("C:\\out"), ignored);
+    std::filesystem::remove_all(Machine().Sim().HostPath("C:\\out"), ignored);
     TArchiver a;
     a.SetFileName(archive);
     a.SetExtractPath("C:\\out");
@@ -118,14 +118,7 @@ TEST_F(FailedAdditionTest, PlainAndSegmentedOverFiles) {
 }
 
 // A: is a floppy drive with three disks of little room.
-class FailedOnDisksTest : public FailedAdditionTest {
- protected:
-  void ConfigureMachine(platform::sim::TMachineOptions& options) override {
-    FailedAdditionTest::ConfigureMachine(options);
-    options.FloppyDrive = true;
-  }
-  void PrepareMachine(const std::string& folder) override { AddSmallDisks(folder); }
-};
+using FailedOnDisksTest = TWithSmallDisks<FailedAdditionTest>;
 
 // The file fails on the second disk: its segment file there is deleted, the
 // first disk is asked for again and ends the archive as before.

@@ -1,7 +1,9 @@
 #pragma once
-// The machine arq works on: the one VQM_MACHINE names, or a private one made
-// for the run whose drive Z: is the host's root folder. Host paths given on
-// the command line become Windows paths on Z:.
+// The machine arq works on. On Windows it is Windows itself, and paths are
+// Windows paths as they are. Elsewhere it is the simulated machine that
+// VQM_MACHINE names, or a private one made for the run whose drive Z: is the
+// host's root folder; host paths given on the command line become Windows
+// paths on Z:. One implementation per system (posix/, win32/).
 
 #include <memory>
 #include <string>
@@ -27,14 +29,16 @@ class THostMachine {
   std::unique_ptr<TImpl> FImpl;
 };
 
-// A command-line path (UTF-8) as a Windows path: "X:..." is taken as it is;
-// anything else is a host path, made absolute and put on Z:. EUsage for a
-// name that Windows-1252 cannot write.
+// A command-line path as a full Windows path. On the simulated machine
+// "X:..." is taken as it is and anything else is a host path (UTF-8), made
+// absolute and put on Z:; EUsage for a name that Windows-1252 cannot write.
 rtl::AnsiString WinPathFromArgument(const std::string& argument);
 // A Windows path as the user would type it: a path on Z: as the host path
 // (UTF-8), anything else as it is.
 std::string HostPathFromWin(const rtl::AnsiString& path);
-// UTF-8 text as Windows-1252; EUsage when a character has no byte there.
+// Command-line text as Windows-1252; EUsage when a character has no byte there.
 rtl::AnsiString AnsiFromArgument(const std::string& text);
+// The paragraph of --help on paths.
+const char* PathsHelp();
 
 }  // namespace arq

@@ -4,10 +4,6 @@
 
 #include "tools/arq/HostMachine.h"
 
-#include <fcntl.h>
-#include <termios.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -17,56 +13,25 @@ namespace arq {
 using platform::TDialogAnswer;
 using rtl::AnsiString;
 
-std::string Utf8(const AnsiString& text) { return rtl::Utf8FromAnsi(text); }
-
 namespace {
 
 // Drops the "&" accelerator marks of a button text.
 std::string Plain(const AnsiString& text) {
-  std::string s = Utf8(text);
+  std::string s = HostText(text);
   s.erase(std::remove(s.begin(), s.end(), '&'), s.end());
   return s;
 }
 
 }  // namespace
 
-TTerminalDialogs::TTerminalDialogs() : FPrevious(&platform::Dialogs()) {
-  FTty = open("/dev/tty", O_RDWR | O_CLOEXEC);
-  platform::SetDialogs(this);
-}
+TTerminalDialogs::TTerminalDialogs() : FPrevious(&platform::Dialogs()) { platform::SetDialogs(this); }
 
-TTerminalDialogs::~TTerminalDialogs() {
-  platform::SetDialogs(FPrevious);
-  if (FTty >= 0) close(FTty);
-}
+TTerminalDialogs::~TTerminalDialogs() { platform::SetDialogs(FPrevious); }
 
 bool TTerminalDialogs::ReadLine(const std::string& prompt, std::string& line, bool echo) {
-  if (FTty < 0) return false;
+  if (!FConsole.Available()) return false;
   if (FBeforeAsk) FBeforeAsk();
-  if (write(FTty, prompt.data(), prompt.size()) < 0) return false;
-  termios saved{};
-  bool restore = false;
-  if (!echo && tcgetattr(FTty, &saved) == 0) {
-    termios quiet = saved;
-    quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
-    restore = tcsetattr(FTty, TCSAFLUSH, &quiet) == 0;
-  }
-  line.clear();
-  char c;
-  bool ok = false;
-  while (read(FTty, &c, 1) == 1) {
-    if (c == '\n') {
-      ok = true;
-      break;
-    }
-    line += c;
-  }
-  if (restore) {
-    tcsetattr(FTty, TCSAFLUSH, &saved);
-    if (write(FTty, "\n", 1) < 0) return false;
-  }
-  if (!line.empty() && line.back() == '\r') line.pop_back();
-  return ok || !line.empty();
+  return FConsole.ReadLine(prompt, line, echo);
 }
 
 char TTerminalDialogs::Choose(const std::string& prompt, const std::string& letters, char fallback) {
@@ -81,7 +46,7 @@ char TTerminalDialogs::Choose(const std::string& prompt, const std::string& lett
 
 int TTerminalDialogs::MessageBox(const AnsiString& text, const AnsiString& caption, platform::UINT type) {
   if (FBeforeAsk) FBeforeAsk();
-  std::fprintf(stderr, "arq: %s: %s\n", Utf8(caption).c_str(), Utf8(text).c_str());
+  std::fprintf(stderr, "arq: %s: %s\n", HostText(caption).c_str(), HostText(text).c_str());
   switch (type & 0x0F) {
     case platform::MB_YESNO:
       return Choose("[y]es/[n]o? ", "yn", 'n') == 'y' ? platform::IDYES : platform::IDNO;
@@ -103,24 +68,24 @@ int TTerminalDialogs::MessageBox(const AnsiString& text, const AnsiString& capti
 
 void TTerminalDialogs::WarningAbort(const AnsiString& text) {
   if (FBeforeAsk) FBeforeAsk();
-  std::fprintf(stderr, "arq: %s\n", Utf8(text).c_str());
+  std::fprintf(stderr, "arq: %s\n", HostText(text).c_str());
 }
 
 bool TTerminalDialogs::InputQuery(const platform::TInputQuery& query, AnsiString& value) {
-  std::string prompt = Utf8(query.Prompt);
+  std::string prompt = HostText(query.Prompt);
   std::replace(prompt.begin(), prompt.end(), '\n', ' ');
   std::string line;
   if (!ReadLine(prompt + " ", line, !query.Masked)) return false;
-  AnsiString text = rtl::AnsiFromUtf8(line);
+  AnsiString text = AnsiText(line);
   if (static_cast<int>(text.size()) > query.MaxLength) text.resize(query.MaxLength);
   value = text;
   return true;
 }
 
 TDialogAnswer TTerminalDialogs::QueryOverwrite(const platform::TOverwriteQuery& query) {
-  std::string prompt = Plain(query.ReplaceLabel) + " " + Utf8(query.ExistingName) + " (" +
-                       Utf8(query.ExistingInfo) + ")\n" + Plain(query.WithLabel) + " " + Utf8(query.EntryName) +
-                       " (" + Utf8(query.EntryInfo) + ")\n[y]es/[n]o/[a]ll/[c]ancel? ";
+  std::string prompt = Plain(query.ReplaceLabel) + " " + HostText(query.ExistingName) + " (" +
+                       HostText(query.ExistingInfo) + ")\n" + Plain(query.WithLabel) + " " + HostText(query.EntryName) +
+                       " (" + HostText(query.EntryInfo) + ")\n[y]es/[n]o/[a]ll/[c]ancel? ";
   switch (Choose(prompt, "ynac", 'n')) {
     case 'y':
       return platform::daYes;
@@ -134,8 +99,8 @@ TDialogAnswer TTerminalDialogs::QueryOverwrite(const platform::TOverwriteQuery& 
 }
 
 TDialogAnswer TTerminalDialogs::QueryContinue(const platform::TContinueQuery& query) {
-  std::string prompt = Plain(query.ErrorLabel) + " " + Utf8(query.ErrorText) + "\n" + Plain(query.FileLabel) + " " +
-                       Utf8(query.EntryName) + "\n" + Utf8(query.Question) + " [y]es/[n]o/[a]ll? ";
+  std::string prompt = Plain(query.ErrorLabel) + " " + HostText(query.ErrorText) + "\n" + Plain(query.FileLabel) + " " +
+                       HostText(query.EntryName) + "\n" + HostText(query.Question) + " [y]es/[n]o/[a]ll? ";
   switch (Choose(prompt, "yna", 'n')) {
     case 'y':
       return platform::daYes;
@@ -150,12 +115,12 @@ TDialogAnswer TTerminalDialogs::QueryContinue(const platform::TContinueQuery& qu
 // is empty; an answer is a host path or a Windows path, as on the command line.
 bool TTerminalDialogs::AskPath(const AnsiString& title, AnsiString& path) {
   std::string line;
-  if (!ReadLine(Utf8(title) + "\n[" + HostPathFromWin(path) + "] ", line, true)) return false;
+  if (!ReadLine(HostText(title) + "\n[" + HostPathFromWin(path) + "] ", line, true)) return false;
   if (line.empty()) return true;
   try {
     path = WinPathFromArgument(line);
   } catch (const rtl::Exception& e) {
-    std::fprintf(stderr, "arq: %s\n", Utf8(e.Message()).c_str());
+    std::fprintf(stderr, "arq: %s\n", HostText(e.Message()).c_str());
     return false;
   }
   return true;
@@ -166,10 +131,10 @@ bool TTerminalDialogs::OpenFile(const AnsiString& title, AnsiString& fileName) {
 
 // ---- progress bar --------------------------------------------------------------------
 
-TProgressBar::TProgressBar() : FEnabled(isatty(STDERR_FILENO) == 1) {}
+TProgressBar::TProgressBar() : FEnabled(StderrIsTerminal()) {}
 
 void TProgressBar::SetText(const AnsiString& text) {
-  FText = Utf8(text);
+  FText = HostText(text);
   Draw();
 }
 
@@ -193,15 +158,15 @@ void TProgressBar::Draw() {
     while (from < text.size() && (static_cast<unsigned char>(text[from]) & 0xC0) == 0x80) ++from;
     text = "..." + text.substr(from);
   }
-  std::fprintf(stderr, "\r\033[K[%s] %3d%% %s", bar.c_str(), FPercent, text.c_str());
-  std::fflush(stderr);
+  char percent[8];
+  std::snprintf(percent, sizeof percent, "%3d%%", FPercent);
+  DrawStatusLine("[" + bar + "] " + percent + " " + text);
   FShown = true;
 }
 
 void TProgressBar::Clear() {
   if (!FShown) return;
-  std::fprintf(stderr, "\r\033[K");
-  std::fflush(stderr);
+  ClearStatusLine();
   FShown = false;
 }
 

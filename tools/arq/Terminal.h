@@ -6,13 +6,11 @@
 #include <string>
 
 #include "platform/Dialogs.h"
+#include "tools/arq/Console.h"
 
 namespace arq {
 
-// Prints UTF-8 for Windows-1252 text.
-std::string Utf8(const rtl::AnsiString& text);
-
-// Answers the component's questions on /dev/tty. Without a terminal every
+// Answers the component's questions on the terminal. Without a terminal every
 // question gets its safe answer: Cancel for inputs, No for overwriting and
 // going on, the default button of a message box.
 class TTerminalDialogs : public platform::TDialogs {
@@ -30,7 +28,7 @@ class TTerminalDialogs : public platform::TDialogs {
   bool SelectFolder(const rtl::AnsiString& caption, rtl::AnsiString& folder) override;
   bool OpenFile(const rtl::AnsiString& title, rtl::AnsiString& fileName) override;
   // Questions reach someone (a terminal is there).
-  bool Interactive() const { return FTty >= 0; }
+  bool Interactive() const { return FConsole.Available(); }
   // Run before every question, e.g. to clear a progress bar off the line.
   void SetBeforeAsk(std::function<void()> action) { FBeforeAsk = std::move(action); }
 
@@ -42,7 +40,7 @@ class TTerminalDialogs : public platform::TDialogs {
   char Choose(const std::string& prompt, const std::string& letters, char fallback);
 
   platform::TDialogs* FPrevious;
-  int FTty = -1;
+  TConsole FConsole;
   std::function<void()> FBeforeAsk;
 };
 

@@ -1,6 +1,6 @@
 // arq: the command-line tool for archives of our own format. It creates and
 // appends to archives, lists, tests and extracts them, over the archive
-// component on a machine whose drive Z: is the host's root folder.
+// component (see HostMachine.h for the machine it works on).
 
 #include <algorithm>
 #include <cmath>
@@ -77,9 +77,9 @@ const char kUsage[] =
     "A segmented archive is read from the segment files beside ARCHIVE; a segment\n"
     "that is missing there is asked for on the terminal.\n"
     "\n"
-    "Paths are host paths (or Windows paths such as C:\\DATA of the machine named by\n"
-    "VQM_MACHINE). Names stored with a drive or a network path are extracted below\n"
-    "the target folder.\n"
+    "%s"
+    "Names stored with a drive or a network path are extracted below the target\n"
+    "folder.\n"
     "\n"
     "Exit status: 0 all went well, 1 some entries failed, 2 the archive could not be\n"
     "used or the command was wrong.\n";
@@ -109,7 +109,7 @@ struct TCommandLine {
 int ParseInt(const std::string& option, const std::string& text) {
   int32_t value;
   if (!rtl::TryStrToInt(text, value))
-    throw EUsage(option + " needs a number, not \"" + rtl::AnsiFromUtf8(text) + "\"");
+    throw EUsage(option + " needs a number, not \"" + AnsiText(text) + "\"");
   return value;
 }
 
@@ -188,7 +188,7 @@ TCommandLine ParseCommandLine(int argc, char** argv) {
     } else if (arg == "--verbose" || arg == "-v") {
       cl.Verbose = true;
     } else if (arg.size() > 1 && arg[0] == '-') {
-      throw EUsage("unknown option " + rtl::AnsiFromUtf8(arg));
+      throw EUsage("unknown option " + AnsiText(arg));
     } else {
       positional.push_back(arg);
     }
@@ -197,20 +197,20 @@ TCommandLine ParseCommandLine(int argc, char** argv) {
   if (positional.empty()) throw EUsage("no command given");
   cl.Command = positional[0];
   if (cl.Command != "c" && cl.Command != "l" && cl.Command != "t" && cl.Command != "x")
-    throw EUsage("unknown command \"" + rtl::AnsiFromUtf8(cl.Command) + "\"");
+    throw EUsage("unknown command \"" + AnsiText(cl.Command) + "\"");
   if (positional.size() < 2) throw EUsage("no archive given");
   cl.Archive = positional[1];
   cl.Paths.assign(positional.begin() + 2, positional.end());
   if (cl.Command == "c" && cl.Paths.empty()) throw EUsage("nothing to add");
   if (cl.Command != "c" && !cl.Paths.empty())
-    throw EUsage("unexpected argument \"" + rtl::AnsiFromUtf8(cl.Paths[0]) + "\"");
+    throw EUsage("unexpected argument \"" + AnsiText(cl.Paths[0]) + "\"");
   return cl;
 }
 
 // The first line of the key file, in Windows-1252.
 AnsiString ReadKeyFile(const std::string& fileName) {
   std::ifstream in(fileName, std::ios::binary);
-  if (!in) throw rtl::Exception("cannot read the key file \"" + rtl::AnsiFromUtf8(fileName) + "\"");
+  if (!in) throw rtl::Exception("cannot read the key file \"" + AnsiText(fileName) + "\"");
   std::string line;
   std::getline(in, line);
   if (!line.empty() && line.back() == '\r') line.pop_back();
@@ -308,7 +308,7 @@ class TArq {
     FArchiver.SetErrorAction(archiver::eaContinue);
     FArchiver.OnError = [this](TArchiverRoot*, const rtl::Exception& e, const TFileEntry& entry,
                                archiver::TErrorAction&) {
-      Report(Utf8(entry.Name) + ": " + Utf8(e.Message()));
+      Report(HostText(entry.Name) + ": " + HostText(e.Message()));
       ++FFailures;
     };
     FArchiver.OnFileProgress = [this](TArchiverRoot*, int percent) { FBar.SetPercent(percent); };
@@ -316,7 +316,7 @@ class TArq {
     FArchiver.OnAddToLog = [this](TArchiverRoot*, const AnsiString& text) {
       if (!FCl.Verbose) return;
       FBar.Clear();
-      std::printf("%s\n", Utf8(text).c_str());
+      std::printf("%s\n", HostText(text).c_str());
     };
     FArchiver.OnEnterCryptKey = [this](TArchiverRoot*, AnsiString& key) { key = NewKey(); };
     FArchiver.OnRequestCryptKey = [this](TArchiverRoot*, AnsiString& key) { key = ExistingKey(); };
@@ -398,20 +398,20 @@ class TArq {
   void AddPath(const AnsiString& path, int depth) {
     int32_t attr = platform::FileGetAttr(path);
     if (attr == -1) {
-      Report(Utf8(path) + ": not found");
+      Report(HostText(path) + ": not found");
       ++FFailures;
       return;
     }
     if (!(attr & platform::FILE_ATTRIBUTE_DIRECTORY)) {
       if (IsOwnFile(path)) return;  // never the archive, or a segment of it, into itself
       if (!FArchiver.AddFile(path)) {
-        Report(Utf8(path) + ": not found");
+        Report(HostText(path) + ": not found");
         ++FFailures;
       }
       return;
     }
     if (depth > kMaxFolderDepth) {
-      Report(Utf8(path) + ": folders nested too deep");
+      Report(HostText(path) + ": folders nested too deep");
       ++FFailures;
       return;
     }
@@ -462,10 +462,10 @@ class TArq {
     if (cut.FileName.empty()) return;
     char text[512];
     std::snprintf(text, sizeof text, "%s is cut short: it ends at byte %lld of the %u its header names (%lld bytes missing)",
-                  Utf8(cut.FileName).c_str(), static_cast<long long>(cut.Size), cut.EndOffset,
+                  HostText(cut.FileName).c_str(), static_cast<long long>(cut.Size), cut.EndOffset,
                   static_cast<long long>(cut.EndOffset - cut.Size));
     Report(text);
-    for (const AnsiString& name : FIncomplete) Report(Utf8(name) + ": incomplete, its data runs past the cut");
+    for (const AnsiString& name : FIncomplete) Report(HostText(name) + ": incomplete, its data runs past the cut");
     const long long counted = FArchiver.Header().ArchiveInfo.FileCount;
     const long long missing = counted - FArchiver.EntriesWalked();
     if (missing > 0) {
@@ -488,7 +488,7 @@ class TArq {
       FBar.Clear();
       std::string date = e.Has(archiver::ffFolder) && e.Date == 0 ? "" : DateText(e.Date);
       std::printf("%12d %12d  %-19s  %-5s %-4s  %s\n", e.Size, e.CompressedSize, date.c_str(),
-                  AttrText(e.Attr).c_str(), FileFlagsText(e.FileFlags).c_str(), Utf8(e.Name).c_str());
+                  AttrText(e.Attr).c_str(), FileFlagsText(e.FileFlags).c_str(), HostText(e.Name).c_str());
       size += e.Size;
       stored += e.CompressedSize;
       ++count;
@@ -505,7 +505,7 @@ class TArq {
   }
 
   void PrintHeader(const archiver::TArchiveHeader& h) {
-    std::printf("Archive:        %s\n", Utf8(FArchiveName).c_str());
+    std::printf("Archive:        %s\n", HostText(FArchiveName).c_str());
     std::printf("Signature:      0x%08X\n", h.Signature);
     std::printf("Version:        %d\n", h.Version);
     std::printf("RandomID:       0x%08X\n", h.RandomID);
@@ -517,7 +517,7 @@ class TArq {
                 Number(h.ArchiveInfo.Size).c_str(), Number(h.ArchiveInfo.CompressedSize).c_str());
     std::printf("Segment totals: %u entries, %s bytes, %s stored\n", h.SegmentInfo.FileCount,
                 Number(h.SegmentInfo.Size).c_str(), Number(h.SegmentInfo.CompressedSize).c_str());
-    std::printf("Comment:        %s\n\n", Utf8(h.Comment).c_str());
+    std::printf("Comment:        %s\n\n", HostText(h.Comment).c_str());
   }
 
   // ---- t ----
@@ -525,7 +525,7 @@ class TArq {
     FArchiver.Open();
     Walk([this] { FArchiver.TestFiles(); });
     FArchiver.Close();
-    if (FFailures == 0) std::printf("%s: all blocks are sound\n", Utf8(FArchiveName).c_str());
+    if (FFailures == 0) std::printf("%s: all blocks are sound\n", HostText(FArchiveName).c_str());
   }
 
   // ---- x ----
@@ -552,7 +552,7 @@ class TArq {
         FWarnedAbsolute = true;
       }
       if (archiver::ClimbsOut(rest + e.Name.substr(slash + 1))) {
-        Report(Utf8(e.Name) + ": refused, it leads out of the target folder");
+        Report(HostText(e.Name) + ": refused, it leads out of the target folder");
         ++FFailures;
         accept = false;
         return;
@@ -584,11 +584,11 @@ int main(int argc, char** argv) {
   try {
     cl = arq::ParseCommandLine(argc, argv);
   } catch (const rtl::Exception& e) {
-    std::fprintf(stderr, "arq: %s\nTry 'arq --help'.\n", arq::Utf8(e.Message()).c_str());
+    std::fprintf(stderr, "arq: %s\nTry 'arq --help'.\n", arq::HostText(e.Message()).c_str());
     return arq::kExitUnusable;
   }
   if (cl.Help) {
-    std::fputs(arq::kUsage, stdout);
+    std::printf(arq::kUsage, arq::PathsHelp());
     return arq::kExitOk;
   }
   try {
@@ -598,7 +598,7 @@ int main(int argc, char** argv) {
   } catch (const rtl::EAbort&) {
     std::fprintf(stderr, "arq: cancelled\n");
   } catch (const rtl::Exception& e) {
-    std::fprintf(stderr, "arq: %s\n", arq::Utf8(e.Message()).c_str());
+    std::fprintf(stderr, "arq: %s\n", arq::HostText(e.Message()).c_str());
   } catch (const std::exception& e) {
     std::fprintf(stderr, "arq: %s\n", e.what());
   }

@@ -68,6 +68,11 @@ rtl::AnsiString WinPathFromArgument(const std::string& argument) {
   return AnsiFromArgument(windows);
 }
 
+const char* PathsHelp() {
+  return "Paths are host paths (or Windows paths such as C:\\DATA of the machine named by\n"
+         "VQM_MACHINE).\n";
+}
+
 std::string HostPathFromWin(const rtl::AnsiString& path) {
   std::string text = rtl::Utf8FromAnsi(path);
   if (text.size() < 3 || (text[0] != 'Z' && text[0] != 'z') || text[1] != ':' || text[2] != '\\') return text;
