@@ -64,7 +64,8 @@ class TBlockWorkers {
     for (TTask& task : tasks) Wait(task);
   }
 
-  // Buffers that the tasks of one operation share out, kept between operations.
+  // Buffers that the tasks of one operation share out, kept between
+  // operations; one stays where it is while others are added.
   std::vector<uint8_t>& Scratch(size_t index) {
     if (FScratch.size() <= index) FScratch.resize(index + 1);
     return FScratch[index];
@@ -80,7 +81,7 @@ class TBlockWorkers {
   std::condition_variable FWork, FDone;
   std::deque<TTask*> FQueue;
   bool FStop = false;
-  std::vector<std::vector<uint8_t>> FScratch;
+  std::deque<std::vector<uint8_t>> FScratch;
 };
 
 }  // namespace archiver
