@@ -7,6 +7,34 @@
 
 namespace archiver {
 
+namespace {
+
+// zlib and a Blowfish cipher of its own: the steps of TArchiver on a worker thread.
+class TZlibBlowfishCoder : public TBlockCoder {
+ public:
+  TZlibBlowfishCoder() {
+    FCipher.SetInputType(SourceByteArray);
+    FCipher.SetCipherMode(ECBMode);
+  }
+  bool Compress(void* dest, int32_t& destSize, const void* src, int32_t srcSize, int level) override {
+    return ZlibCompressBlock(dest, destSize, src, srcSize, level);
+  }
+  bool Uncompress(void* dest, int32_t& destSize, const void* src, int32_t srcSize) override {
+    return ZlibUncompressBlock(dest, destSize, src, srcSize);
+  }
+  int32_t Encipher(const AnsiString& key, uint8_t* block, int32_t length) override {
+    return BlowfishEncipherBlock(FCipher, key, block, length);
+  }
+  int32_t Decipher(const AnsiString& key, uint8_t* block, int32_t length) override {
+    return BlowfishDecipherBlock(FCipher, key, block, length);
+  }
+
+ private:
+  TBlowFish FCipher;
+};
+
+}  // namespace
+
 TArchiver::TArchiver(rtl::TComponent* owner) : TCustomArchiver(owner), FCipher(std::make_unique<TBlowFish>()) {
   FCipher->SetInputType(SourceByteArray);
   FCipher->SetCipherMode(ECBMode);
@@ -48,6 +76,8 @@ void TArchiver::DecryptBlock(void* dest, const void* src, int32_t srcSize, int32
 }
 
 int TArchiver::GetCompressionLevel() const { return ZlibLevel(CompressionLevel()); }
+
+std::unique_ptr<TBlockCoder> TArchiver::NewBlockCoder() const { return std::make_unique<TZlibBlowfishCoder>(); }
 
 bool TArchiver::SelectFolder(AnsiString& folder) {
   TTimingPause pause(*this);

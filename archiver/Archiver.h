@@ -23,6 +23,7 @@ class TArchiver : public TCustomArchiver {
   void EncryptBlock(void* dest, const void* src, int32_t srcSize, int32_t& destSize) override;
   void DecryptBlock(void* dest, const void* src, int32_t srcSize, int32_t& destSize) override;
   int GetCompressionLevel() const override;
+  std::unique_ptr<TBlockCoder> NewBlockCoder() const override;
   bool SelectFolder(AnsiString& folder) override;
   bool LocateFile(const AnsiString& caption, AnsiString& fileName) override;
 

@@ -6,6 +6,7 @@
 #include <climits>
 #include <exception>
 
+#include "archiver/BlockCodec.h"
 #include "platform/Drives.h"
 #include "platform/FileStream.h"
 #include "platform/Files.h"
@@ -334,6 +335,26 @@ bool TCustomArchiver::AddFile(const AnsiString& fileName) {
   return found;
 }
 
+// Blocks of a file are read, coded and written a few at a time.
+struct TCustomArchiver::TWriteBatch {
+  static constexpr int kMost = 4;
+  struct TBlock {
+    int64_t SourcePosition;
+    int32_t N;
+    uint8_t* Payload;
+    int32_t Length;
+    bool Stored;
+  };
+  TBlock Blocks[kMost];
+  uint32_t Sums[kMost];
+  int Count = 0;            // blocks read, then blocks coded
+  bool Enciphered = false;  // by the coder that coded them
+  std::exception_ptr Failure;  // what ended the batch after its Count blocks
+  uint8_t* Plain = nullptr;    // kMost strides of each layout
+  uint8_t* Packed = nullptr;
+  TBlockWorkers::TTask Task;
+};
+
 void TCustomArchiver::WriteBlocks(rtl::TStream& source) {
   TFileEntry& entry = FCurrentEntry;
   EnterState(osWritingData);
@@ -344,92 +365,175 @@ void TCustomArchiver::WriteBlocks(rtl::TStream& source) {
     const int64_t room = std::min<int64_t>(GetBlockBufferSize(), INT32_MAX);
     // Blocks are read and compressed a few at a time, so that their checksums
     // are computed side by side; a handler of the block events sees one block
-    // at a time as ever, and large blocks go one at a time.
-    constexpr int kBatch = 4;
+    // at a time as ever, and large blocks go one at a time. With workers, the
+    // batches are coded on their threads while this one reads and writes.
+    constexpr int kBatch = TWriteBatch::kMost;
     constexpr int64_t kBatchedBlockSize = 1 << 20;
-    const int batch = OnCompressBlock || OnCryptBlock || FHeader.BlockSize > kBatchedBlockSize ? 1 : kBatch;
+    const bool handlers = OnCompressBlock || OnCryptBlock;
+    const bool large = FHeader.BlockSize > kBatchedBlockSize;
+    const int batch = handlers || large ? 1 : kBatch;
+    TBlockWorkers* const workers = handlers ? nullptr : Workers();
+    const bool compressedArchive = FHeader.Has(afCompressed);
+    const int level = GetCompressionLevel();
+    const AnsiString compressFailed = ArchMessages().CouldNotCompressBlock();
     // Both buffers keep room for the record's length and checksum in front
     // of each block, so that a record goes out in one write.
     constexpr int64_t head = BlockRecordHeaderSize;
     // A compressor writes at most a little over its input; only that much
     // of the room has to exist (a handler gets the whole room).
-    auto compressRoom = [&](int64_t n) { return OnCompressBlock ? room : std::min<int64_t>(room, n + n / 100 + 1024); };
+    const bool handlerRoom = static_cast<bool>(OnCompressBlock);
+    auto compressRoom = [room, handlerRoom](int64_t n) {
+      return handlerRoom ? room : std::min<int64_t>(room, n + n / 100 + 1024);
+    };
     const int64_t largest = std::min<int64_t>(FHeader.BlockSize, entry.Size);
     const int64_t stride1 = head + largest + 8;
     const int64_t stride2 = head + std::max<int64_t>(compressRoom(largest), largest + 8);
-    struct TPrepared {
-      int64_t SourcePosition;
-      int32_t N;
-      uint8_t* Payload;
-      int32_t Length;
-      bool Stored;
-    };
-    TPrepared blocks[kBatch];
-    int64_t done = 0;
-    while (done < entry.Size) {
-      EnsureBuffers(batch * stride1, batch * stride2);
-      // Read and compress; a failure ends the batch, after the blocks before it are written.
-      int count = 0;
-      std::exception_ptr failure;
+
+    // Reads the next blocks from `at` (a failure ends the batch); returns where reading stopped.
+    auto readBatch = [&](TWriteBatch& b, int64_t at) {
+      b.Count = 0;
+      b.Enciphered = false;
+      b.Failure = nullptr;
       try {
-        for (int64_t at = done; count < batch && at < entry.Size; ++count) {
-          TPrepared& b = blocks[count];
-          b.SourcePosition = at;
-          b.N = static_cast<int32_t>(std::min<int64_t>(FHeader.BlockSize, entry.Size - at));
-          uint8_t* plain = FBuffer1.data() + count * stride1 + head;
-          uint8_t* packed = FBuffer2.data() + count * stride2 + head;
-          source.ReadBuffer(plain, b.N);
-          const int64_t limit = compressRoom(b.N);
-          int32_t compressed = static_cast<int32_t>(limit);
-          if (!CompressBlock(packed, compressed, plain, b.N) || compressed < 0 || compressed > limit)
-            throw EArchiverCompress(ArchMessages().CouldNotCompressBlock());
-          b.Stored = !(FHeader.Has(afCompressed) && compressed < b.N);
-          b.Payload = b.Stored ? plain : packed;
-          b.Length = b.Stored ? b.N : compressed;
-          at += b.N;
+        for (; b.Count < batch && at < entry.Size; ++b.Count) {
+          TWriteBatch::TBlock& k = b.Blocks[b.Count];
+          k.SourcePosition = at;
+          k.N = static_cast<int32_t>(std::min<int64_t>(FHeader.BlockSize, entry.Size - at));
+          source.ReadBuffer(b.Plain + b.Count * stride1 + head, k.N);
+          at += k.N;
         }
       } catch (...) {
-        failure = std::current_exception();
+        b.Failure = std::current_exception();
+      }
+      return at;
+    };
+    // Compresses the blocks read, chooses their stored form and sums them;
+    // a coder (on any thread) also enciphers them when given the key.
+    // Without one, the component's own steps run on this thread.
+    auto codeBatch = [&, compressRoom](TWriteBatch& b, TBlockCoder* coder, const AnsiString& key) {
+      for (int i = 0; i < b.Count; ++i) {
+        TWriteBatch::TBlock& k = b.Blocks[i];
+        uint8_t* plain = b.Plain + i * stride1 + head;
+        uint8_t* packed = b.Packed + i * stride2 + head;
+        const int64_t limit = compressRoom(k.N);
+        int32_t compressed = static_cast<int32_t>(limit);
+        bool done;
+        try {
+          done = coder ? coder->Compress(packed, compressed, plain, k.N, level)
+                       : CompressBlock(packed, compressed, plain, k.N);
+        } catch (...) {
+          b.Count = i;
+          b.Failure = std::current_exception();
+          break;
+        }
+        if (!done || compressed < 0 || compressed > limit) {
+          b.Count = i;
+          b.Failure = std::make_exception_ptr(EArchiverCompress(compressFailed));
+          break;
+        }
+        k.Stored = !(compressedArchive && compressed < k.N);
+        k.Payload = k.Stored ? plain : packed;
+        k.Length = k.Stored ? k.N : compressed;
       }
       const uint8_t* payloads[kBatch];
       size_t lengths[kBatch];
-      uint32_t sums[kBatch];
-      for (int i = 0; i < count; ++i) {
-        payloads[i] = blocks[i].Payload;
-        lengths[i] = static_cast<size_t>(blocks[i].Length);
+      for (int i = 0; i < b.Count; ++i) {
+        payloads[i] = b.Blocks[i].Payload;
+        lengths[i] = static_cast<size_t>(b.Blocks[i].Length);
       }
-      BlockChecksums(payloads, lengths, sums, static_cast<size_t>(count));
-
-      for (int i = 0; i < count; ++i) {
-        TPrepared& b = blocks[i];
-        int32_t length = b.Length;
-        if (encrypted) {
+      BlockChecksums(payloads, lengths, b.Sums, static_cast<size_t>(b.Count));
+      // Enciphering pads a payload to whole pieces: with zeros, so that the
+      // bytes stored never depend on what the buffer held before.
+      if (encrypted)
+        for (int i = 0; i < b.Count; ++i)
+          std::fill_n(b.Blocks[i].Payload + b.Blocks[i].Length, EncipheredLength(b.Blocks[i].Length) - 1 - b.Blocks[i].Length, 0);
+      if (coder && !key.empty()) {
+        for (int i = 0; i < b.Count; ++i)
+          b.Blocks[i].Length = coder->Encipher(key, b.Blocks[i].Payload, b.Blocks[i].Length);
+        b.Enciphered = true;
+      }
+    };
+    // Writes the coded blocks in order, each with its progress, then raises what ended the batch.
+    auto takeBatch = [&](TWriteBatch& b) {
+      for (int i = 0; i < b.Count; ++i) {
+        TWriteBatch::TBlock& k = b.Blocks[i];
+        int32_t length = k.Length;
+        if (encrypted && !b.Enciphered) {
           if (FKey.empty()) EnterCryptKey();
           int32_t enciphered = length;
-          EncryptBlock(b.Payload, b.Payload, length, enciphered);
-          if (enciphered < 0 || enciphered > length + 8) throw EArchiverCompress(ArchMessages().CouldNotCompressBlock());
+          EncryptBlock(k.Payload, k.Payload, length, enciphered);
+          if (enciphered < 0 || enciphered > length + 8) throw EArchiverCompress(compressFailed);
           length = enciphered;
         }
 
-        if (NeedSpace(int64_t{length} + BlockRecordHeaderSize)) entry.StartOffset = static_cast<uint32_t>(b.SourcePosition);
+        if (NeedSpace(int64_t{length} + BlockRecordHeaderSize)) entry.StartOffset = static_cast<uint32_t>(k.SourcePosition);
         if (Position() - FArchiveStart + length + BlockRecordHeaderSize > UINT32_MAX)
           throw rtl::EWriteError("Stream write error");
-        uint8_t* record = b.Payload - head;
-        WriteLE32(record, static_cast<uint32_t>(b.Stored ? -length : length));
-        WriteLE32(record + 4, ~sums[i]);
+        uint8_t* record = k.Payload - head;
+        WriteLE32(record, static_cast<uint32_t>(k.Stored ? -length : length));
+        WriteLE32(record + 4, ~b.Sums[i]);
         FStream->WriteBuffer(record, length + static_cast<int32_t>(head));
 
         int32_t recordSize = length + static_cast<int32_t>(BlockRecordHeaderSize);
-        entry.SegmentSize += b.N;
+        entry.SegmentSize += k.N;
         entry.SegmentCompressedSize += recordSize;
         entry.CompressedSize += recordSize;
-        FHeader.SegmentInfo.Size += b.N;
+        FHeader.SegmentInfo.Size += k.N;
         FHeader.SegmentInfo.CompressedSize += recordSize;
-        FProcessed += b.N;
+        FProcessed += k.N;
         ReportProgress();
-        done += b.N;
       }
-      if (failure) std::rethrow_exception(failure);
+      if (b.Failure) std::rethrow_exception(b.Failure);
+    };
+
+    int64_t at = 0;
+    if (!workers) {
+      TWriteBatch b;
+      while (at < entry.Size) {
+        EnsureBuffers(batch * stride1, batch * stride2);
+        b.Plain = FBuffer1.data();
+        b.Packed = FBuffer2.data();
+        at = readBatch(b, at);
+        codeBatch(b, nullptr, {});
+        takeBatch(b);
+      }
+    } else {
+      // A few batches a thread in flight; this thread reads the next ones
+      // while the oldest is coded, and writes them in their order.
+      const size_t depth = static_cast<size_t>((large ? 1 : 2) * workers->Threads());
+      std::vector<TWriteBatch> ring(depth);
+      for (size_t j = 0; j < depth; ++j) {
+        std::vector<uint8_t>& plain = workers->Scratch(1 + 2 * j);
+        std::vector<uint8_t>& packed = workers->Scratch(2 + 2 * j);
+        if (static_cast<int64_t>(plain.size()) < batch * stride1) plain.resize(static_cast<size_t>(batch * stride1));
+        if (static_cast<int64_t>(packed.size()) < batch * stride2) packed.resize(static_cast<size_t>(batch * stride2));
+        ring[j].Plain = plain.data();
+        ring[j].Packed = packed.data();
+      }
+      // However the file ends, the workers are done with the batches first.
+      struct TRingWait {
+        TBlockWorkers& Workers;
+        std::vector<TWriteBatch>& Ring;
+        ~TRingWait() {
+          for (TWriteBatch& b : Ring) Workers.Wait(b.Task);
+        }
+      } ringWait{*workers, ring};
+      size_t posted = 0, taken = 0;
+      bool ended = false;
+      while (taken < posted || (!ended && at < entry.Size)) {
+        while (!ended && at < entry.Size && posted - taken < depth) {
+          TWriteBatch& b = ring[posted++ % depth];
+          at = readBatch(b, at);
+          ended = b.Failure != nullptr;
+          b.Task.Work = [&b, &codeBatch, workers, key = encrypted ? FKey : AnsiString()](int thread) {
+            codeBatch(b, &workers->Coder(thread), key);
+          };
+          workers->Post(b.Task);
+        }
+        TWriteBatch& b = ring[taken++ % depth];
+        workers->Wait(b.Task);
+        takeBatch(b);
+      }
     }
   } catch (...) {
     LeaveState(osWritingData);

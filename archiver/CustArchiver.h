@@ -106,6 +106,7 @@ class TCustomArchiver : public TCustomExtractor {
 
   // The blocks of `source` after the current entry's record.
   void WriteBlocks(rtl::TStream& source);
+  struct TWriteBatch;
   // Where the archive ended before an addition.
   struct TArchiveEnd {
     uint16_t Segment;

@@ -70,6 +70,25 @@ TCustomExtractor::~TCustomExtractor() {
   SetSFXGenerator(nullptr);
 }
 
+void TCustomExtractor::SetThreads(int value) {
+  value = std::clamp(value, 1, 64);
+  if (value == FThreads || IsBusy()) return;
+  FThreads = value;
+  FWorkers.reset();
+}
+
+TBlockWorkers* TCustomExtractor::Workers() {
+  if (FThreads <= 1 || FNoCoder) return nullptr;
+  if (!FWorkers) {
+    if (!NewBlockCoder()) {
+      FNoCoder = true;
+      return nullptr;
+    }
+    FWorkers = std::make_unique<TBlockWorkers>(FThreads, [this] { return NewBlockCoder(); });
+  }
+  return FWorkers.get();
+}
+
 void TCustomExtractor::SetSFXGenerator(TCustomSFXGenerator* value) {
   if (value == FSFXGenerator) return;
   if (FSFXGenerator) RemoveFreeNotification(FSFXGenerator);
@@ -657,9 +676,14 @@ void TCustomExtractor::ReadFileData(rtl::TStream* out) {
   if (out) out->Seek(at, rtl::soBeginning);
   FAheadRecords.clear();
   FAheadNext = 0;
-  // Deciphering comes before the checksum and goes block by block, so only
-  // plain entries are read ahead.
-  const bool ahead = !FCurrentEntry.Has(ffEncrypted);
+  // Whatever ends the file, the workers are done with the records read ahead.
+  struct TAheadWait {
+    TCustomExtractor& Owner;
+    ~TAheadWait() { Owner.WaitAhead(); }
+  } aheadWait{*this};
+  // Deciphering comes before the checksum: on the caller's thread it goes
+  // block by block, so only plain entries are read ahead, unless workers decode.
+  const bool ahead = !FCurrentEntry.Has(ffEncrypted) || DecodeWorkers();
   for (;;) {
     const int64_t stored = FCurrentEntry.SegmentCompressedSize;
     if (stored <= 0 || FCurrentEntry.SegmentSize < 0 || FCurrentEntry.SegmentSize > size - at) RaiseDamaged();
@@ -697,17 +721,26 @@ void TCustomExtractor::ReadFileData(rtl::TStream* out) {
 
 int64_t TCustomExtractor::ReadBlock(const uint8_t*& data, int32_t& length) {
   int32_t stored;
-  uint32_t checksum, sum;
+  uint32_t checksum, sum = 0;
   uint8_t* payloadData;
   int32_t plain;
   const bool encrypted = FCurrentEntry.Has(ffEncrypted);
+  const TAheadRecord* decoded = nullptr;  // decoded by a worker
+  bool summed = false;
   if (FAheadNext < FAheadRecords.size()) {
-    const TAheadRecord& record = FAheadRecords[FAheadNext++];
+    const size_t index = FAheadNext++;
+    const TAheadRecord& record = FAheadRecords[index];
     stored = record.Stored;
     checksum = record.Checksum;
-    sum = record.Sum;
     payloadData = FAhead.data() + record.At;
     plain = static_cast<int32_t>(PayloadLength(stored));
+    if (!FAheadTasks.empty()) {
+      FWorkers->Wait(FAheadTasks[index / FAheadGroup]);
+      decoded = &record;
+    } else if (!encrypted) {
+      sum = record.Sum;
+      summed = true;
+    }
   } else {
     const int64_t position = Position();
     if (position + static_cast<int64_t>(BlockRecordHeaderSize) > DataEnd()) throw rtl::EReadError("Stream read error");
@@ -725,8 +758,15 @@ int64_t TCustomExtractor::ReadBlock(const uint8_t*& data, int32_t& length) {
     EnsureBuffers(payload, 0);
     FStream->ReadBuffer(FBuffer1.data(), static_cast<int32_t>(payload));
     payloadData = FBuffer1.data();
-
     plain = static_cast<int32_t>(payload);
+  }
+  if (decoded) {
+    if (encrypted) {
+      if (decoded->Plain < 0 || decoded->Plain > plain) throw EArchiverBadKey(ExtrMessages().BadKey());
+      plain = decoded->Plain;
+    }
+    sum = decoded->Sum;
+  } else {
     if (encrypted) {
       if (FKey.empty()) RequestCryptKey();
       int32_t size = plain;
@@ -734,7 +774,7 @@ int64_t TCustomExtractor::ReadBlock(const uint8_t*& data, int32_t& length) {
       if (size < 0 || size > plain) throw EArchiverBadKey(ExtrMessages().BadKey());
       plain = size;
     }
-    sum = BlockChecksum(payloadData, static_cast<size_t>(plain));
+    if (!summed) sum = BlockChecksum(payloadData, static_cast<size_t>(plain));
   }
   if (static_cast<uint32_t>(~sum) != checksum) {
     if (encrypted) throw EArchiverBadKey(ExtrMessages().BadKey());
@@ -747,10 +787,13 @@ int64_t TCustomExtractor::ReadBlock(const uint8_t*& data, int32_t& length) {
     length = plain;
     return recordSize;
   }
-  // A zlib stream yields at most 1032 bytes per input byte, so the room the
-  // header allows only needs to be allocated as far as that bound.
-  int64_t room = std::min<int64_t>(FHeader.BlockSize, INT32_MAX);
-  if (!OnUncompressBlock) room = std::min<int64_t>(room, int64_t{plain} * 1032 + 1024);
+  if (decoded) {
+    if (decoded->Inflated < 0) throw EArchiverUncompress(ExtrMessages().CouldNotUncompressBlock());
+    data = decoded->Output;
+    length = decoded->Inflated;
+    return recordSize;
+  }
+  int64_t room = InflateRoom(plain);
   EnsureBuffers(0, room);
   int32_t size = static_cast<int32_t>(room);
   if (!UncompressBlock(FBuffer2.data(), size, payloadData, plain) || size < 0 || size > room)
@@ -760,6 +803,14 @@ int64_t TCustomExtractor::ReadBlock(const uint8_t*& data, int32_t& length) {
   return recordSize;
 }
 
+// A zlib stream yields at most 1032 bytes per input byte, so the room the
+// header allows only needs to be allocated as far as that bound.
+int64_t TCustomExtractor::InflateRoom(int32_t payload) const {
+  int64_t room = std::min<int64_t>(FHeader.BlockSize, INT32_MAX);
+  if (!OnUncompressBlock) room = std::min<int64_t>(room, int64_t{payload} * 1032 + 1024);
+  return room;
+}
+
 // The checksum is a chain of dependent lookups; the checksums of several
 // records computed side by side cost a third of computing them one by one.
 // Reading ahead takes only records that the one-by-one path would accept
@@ -767,33 +818,110 @@ int64_t TCustomExtractor::ReadBlock(const uint8_t*& data, int32_t& length) {
 // it in its turn and the errors come where they always did.
 void TCustomExtractor::ReadAhead(int64_t bytes) {
   constexpr int64_t kAheadBytes = 1 << 20;
+  WaitAhead();
   FAheadRecords.clear();
   FAheadNext = 0;
   // Two records must fit, or reading ahead only reads twice.
   if (2 * (int64_t{FHeader.BlockSize} + BlockRecordHeaderSize) > kAheadBytes) return;
+  TBlockWorkers* workers = DecodeWorkers();
+  const bool encrypted = FCurrentEntry.Has(ffEncrypted);
+  // Until the key is known, the blocks of an enciphered entry go one by one
+  // on the caller's thread, which asks for it at the first of them.
+  if (encrypted && (!workers || FKey.empty())) workers = nullptr;
+  // Each record decoded by the workers has a block of its own: a few a thread.
+  const size_t most = workers ? 16 * static_cast<size_t>(workers->Threads()) : SIZE_MAX;
   const int64_t start = Position();
   bytes = std::min({bytes, DataEnd() - start, kAheadBytes});
   if (bytes <= static_cast<int64_t>(BlockRecordHeaderSize)) return;
   if (static_cast<int64_t>(FAhead.size()) < bytes) FAhead.resize(static_cast<size_t>(bytes));
   const int32_t got = std::max(FStream->Read(FAhead.data(), static_cast<int32_t>(bytes)), 0);
   const int64_t limit = GetBlockBufferSize();
-  std::vector<const uint8_t*> payloads;
-  std::vector<size_t> lengths;
   size_t at = 0;
-  while (at + BlockRecordHeaderSize <= static_cast<size_t>(got)) {
+  while (at + BlockRecordHeaderSize <= static_cast<size_t>(got) && FAheadRecords.size() < most) {
     const int32_t stored = static_cast<int32_t>(ReadLE32(FAhead.data() + at));
     const int64_t payload = PayloadLength(stored);
     if (payload > limit || at + BlockRecordHeaderSize + payload > static_cast<size_t>(got)) break;
     FAheadRecords.push_back({stored, ReadLE32(FAhead.data() + at + 4), 0, at + BlockRecordHeaderSize});
-    payloads.push_back(FAhead.data() + at + BlockRecordHeaderSize);
-    lengths.push_back(static_cast<size_t>(payload));
     at += BlockRecordHeaderSize + static_cast<size_t>(payload);
   }
   if (at != static_cast<size_t>(got)) FStream->Seek(start + static_cast<int64_t>(at), rtl::soBeginning);
+  if (workers) {
+    if (!FAheadRecords.empty()) DecodeAhead(*workers);
+    return;
+  }
+  if (encrypted) return;  // summed once deciphered
 
+  std::vector<const uint8_t*> payloads;
+  std::vector<size_t> lengths;
+  for (const TAheadRecord& record : FAheadRecords) {
+    payloads.push_back(FAhead.data() + record.At);
+    lengths.push_back(static_cast<size_t>(PayloadLength(record.Stored)));
+  }
   std::vector<uint32_t> sums(payloads.size());
   BlockChecksums(payloads.data(), lengths.data(), sums.data(), payloads.size());
   for (size_t i = 0; i < sums.size(); ++i) FAheadRecords[i].Sum = sums[i];
+}
+
+TBlockWorkers* TCustomExtractor::DecodeWorkers() {
+  return OnUncompressBlock || OnDecryptBlock ? nullptr : Workers();
+}
+
+// The records read ahead go to the workers a few at a time: each task
+// deciphers its records, sums them side by side and inflates those whose
+// checksum holds, each into a block of its own. The caller takes them in
+// order and raises what the one-by-one path would raise for each.
+void TCustomExtractor::DecodeAhead(TBlockWorkers& workers) {
+  constexpr size_t kGroup = 4;
+  const size_t count = FAheadRecords.size();
+  const size_t threads = static_cast<size_t>(workers.Threads());
+  // Two tasks a thread at least, so that the caller's writes overlap the workers' decoding.
+  FAheadGroup = std::clamp<size_t>((count + 2 * threads - 1) / (2 * threads), 1, kGroup);
+  const bool encrypted = FCurrentEntry.Has(ffEncrypted);
+  const size_t room = static_cast<size_t>(std::min<int64_t>(FHeader.BlockSize, INT32_MAX));
+  std::vector<uint8_t>& output = workers.Scratch(0);
+  if (output.size() < count * room) output.resize(count * room);
+  uint8_t* const outputs = output.data();
+  for (size_t first = 0; first < count; first += FAheadGroup) {
+    const size_t n = std::min(FAheadGroup, count - first);
+    TBlockWorkers::TTask& task = FAheadTasks.emplace_back();
+    task.Work = [this, &workers, first, n, encrypted, room, outputs, key = FKey](int thread) {
+      TBlockCoder& coder = workers.Coder(thread);
+      const uint8_t* payloads[kGroup];
+      size_t lengths[kGroup];
+      uint32_t sums[kGroup];
+      for (size_t i = 0; i < n; ++i) {
+        TAheadRecord& record = FAheadRecords[first + i];
+        uint8_t* payload = FAhead.data() + record.At;
+        record.Plain = static_cast<int32_t>(PayloadLength(record.Stored));
+        if (encrypted) {
+          const int32_t length = record.Plain;
+          record.Plain = coder.Decipher(key, payload, length);
+          if (record.Plain > length) record.Plain = -1;
+        }
+        payloads[i] = payload;
+        lengths[i] = static_cast<size_t>(std::max(record.Plain, 0));
+      }
+      BlockChecksums(payloads, lengths, sums, n);
+      for (size_t i = 0; i < n; ++i) {
+        TAheadRecord& record = FAheadRecords[first + i];
+        record.Sum = sums[i];
+        if (record.Stored < 0 || record.Plain < 0 || static_cast<uint32_t>(~sums[i]) != record.Checksum) continue;
+        uint8_t* out = outputs + (first + i) * room;
+        int32_t size = static_cast<int32_t>(std::min<int64_t>(room, int64_t{record.Plain} * 1032 + 1024));
+        const int32_t limit = size;
+        if (coder.Uncompress(out, size, payloads[i], record.Plain) && size >= 0 && size <= limit) {
+          record.Output = out;
+          record.Inflated = size;
+        }
+      }
+    };
+  }
+  for (TBlockWorkers::TTask& task : FAheadTasks) workers.Post(task);
+}
+
+void TCustomExtractor::WaitAhead() {
+  if (FWorkers) FWorkers->WaitAll(FAheadTasks);
+  FAheadTasks.clear();
 }
 
 bool TCustomExtractor::UncompressBlock(void* dest, int32_t& destSize, const void* src, int32_t srcSize) {

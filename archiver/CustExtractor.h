@@ -5,6 +5,7 @@
 // archives.
 
 #include "archiver/ArchiverRoot.h"
+#include "archiver/BlockWorkers.h"
 #include "archiver/CustSFXGenerator.h"
 
 namespace archiver {
@@ -41,6 +42,12 @@ class TCustomExtractor : public TArchiverRoot {
   TCustomSFXGenerator* SFXGenerator() const { return FSFXGenerator; }
   void SetSFXGenerator(TCustomSFXGenerator* value);
   TExtrMessages& ExtrMessages() { return static_cast<TExtrMessages&>(*FMessages); }
+  // Threads that code blocks (1 to 64; default 1: everything on the caller's
+  // thread). Events, dialogs, errors and the bytes written are the same
+  // whatever the number; a handler of a block event makes the blocks go one
+  // at a time. Not changed while the component is busy.
+  int Threads() const { return FThreads; }
+  void SetThreads(int value);
 
   // ---- operations ----
   void ExtractFiles();
@@ -80,6 +87,12 @@ class TCustomExtractor : public TArchiverRoot {
   // Block decoding steps; the built-in ones copy and leave the bytes as they are.
   virtual bool UncompressBlock(void* dest, int32_t& destSize, const void* src, int32_t srcSize);
   virtual void DecryptBlock(void* dest, const void* src, int32_t srcSize, int32_t& destSize);
+  // The built-in block steps for a worker thread; none (the default) keeps
+  // all block work on the caller's thread. A class that replaces a step
+  // replaces this too.
+  virtual std::unique_ptr<TBlockCoder> NewBlockCoder() const { return nullptr; }
+  // The workers, when Threads is above 1 and the class has a coder.
+  TBlockWorkers* Workers();
 
   // Segments. MoveToSegment reads the continuation record while a file's data
   // is read or passed over.
@@ -135,15 +148,31 @@ class TCustomExtractor : public TArchiverRoot {
   void DoEnumerate();
 
   // A block record read ahead: its length and stored checksum, the checksum
-  // computed over its payload, where the payload lies in FAhead.
+  // computed over its payload, where the payload lies in FAhead. Decoded by
+  // workers: the deciphered length (below 0 for a payload no enciphering
+  // gives), and where its inflated bytes lie (Inflated below 0 when
+  // inflating failed or did not run).
   struct TAheadRecord {
     int32_t Stored;
     uint32_t Checksum;
     uint32_t Sum;
     size_t At;
+    int32_t Plain = 0;
+    const uint8_t* Output = nullptr;
+    int32_t Inflated = -1;
   };
   std::vector<TAheadRecord> FAheadRecords;
   size_t FAheadNext = 0;  // the first record not yet taken
+  // The workers' tasks for the records read ahead, each for FAheadGroup records.
+  std::deque<TBlockWorkers::TTask> FAheadTasks;
+  size_t FAheadGroup = 0;
+  // Decodes the records read ahead on the workers.
+  void DecodeAhead(TBlockWorkers& workers);
+  void WaitAhead();
+  // The workers for decoding, when no handler replaces a decoding step.
+  TBlockWorkers* DecodeWorkers();
+  // The room for inflating a payload of the given length.
+  int64_t InflateRoom(int32_t payload) const;
 
   bool FOverwriteYesToAll = false;
   AnsiString FTempFileName;    // the inner archive of a solid archive
@@ -153,6 +182,9 @@ class TCustomExtractor : public TArchiverRoot {
   AnsiString FExtractPath;
   TRestoreAction FRestoreAction = raAsk;
   TCustomSFXGenerator* FSFXGenerator = nullptr;
+  int FThreads = 1;
+  std::unique_ptr<TBlockWorkers> FWorkers;
+  bool FNoCoder = false;  // the class has none: no workers are made
 };
 
 }  // namespace archiver

@@ -5,15 +5,18 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "archiver/Archiver.h"
 #include "platform/Files.h"
 #include "platform/WinApi.h"
+#include "rtl/Clock.h"
 #include "rtl/DateUtils.h"
 #include "rtl/Format.h"
 #include "rtl/SysUtils.h"
@@ -71,6 +74,8 @@ const char kUsage[] =
     "  --key-file FILE     the key of an enciphered archive (else it is asked)\n"
     "\n"
     "Common options:\n"
+    "  -j N                code blocks on N threads (c, t and x; default: one per\n"
+    "                      processor; the archive written is the same for any N)\n"
     "  --verbose           report each file (and, for l, the header)\n"
     "  --help              this text\n"
     "\n"
@@ -102,6 +107,7 @@ struct TCommandLine {
   std::string TargetDir;
   archiver::TRestoreAction Restore = archiver::raAsk;
   bool NoPaths = false;
+  int Threads = 0;  // 0: one per processor
   bool Verbose = false;
   bool Help = false;
 };
@@ -183,6 +189,10 @@ TCommandLine ParseCommandLine(int argc, char** argv) {
       cl.Restore = archiver::raUpdateExisting;
     } else if (arg == "--ask") {
       cl.Restore = archiver::raAsk;
+    } else if (arg == "-j" || (arg.rfind("-j", 0) == 0 && arg.size() > 2)) {
+      const std::string text = arg.size() > 2 ? arg.substr(2) : next();
+      cl.Threads = ParseInt("-j", text);
+      if (cl.Threads < 1 || cl.Threads > 64) throw EUsage("-j must lie between 1 and 64");
     } else if (arg == "--no-paths") {
       cl.NoPaths = true;
     } else if (arg == "--verbose" || arg == "-v") {
@@ -306,6 +316,9 @@ class TArq {
   void Prepare() {
     FArchiver.SetFileName(FArchiveName);
     FArchiver.SetErrorAction(archiver::eaContinue);
+    int threads = FCl.Threads;
+    if (threads == 0) threads = static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 64u));
+    FArchiver.SetThreads(threads);
     FArchiver.OnError = [this](TArchiverRoot*, const rtl::Exception& e, const TFileEntry& entry,
                                archiver::TErrorAction&) {
       Report(HostText(entry.Name) + ": " + HostText(e.Message()));
@@ -590,6 +603,13 @@ int main(int argc, char** argv) {
   if (cl.Help) {
     std::printf(arq::kUsage, arq::PathsHelp());
     return arq::kExitOk;
+  }
+  // Tests fix the clock that gives new archives their identifier.
+  rtl::TFixedClock fixedClock;
+  if (const char* tick = std::getenv("VQM_TICK_COUNT")) {
+    fixedClock.SetNow(rtl::TSystemClock().Now());
+    fixedClock.SetTick(static_cast<uint32_t>(std::strtoul(tick, nullptr, 10)));
+    rtl::SetClock(&fixedClock);
   }
   try {
     arq::THostMachine machine;
