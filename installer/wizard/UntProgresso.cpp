@@ -492,18 +492,21 @@ void TFRMProgresso::GravaDesinstalacao() {
   registro.CloseKey();
 }
 
+std::vector<std::pair<AnsiString, AnsiString>> ParametrosConexao(bool servidor) {
+  // The database lives on drive C whatever folder the product went to.
+  return {{"Nome do BD", "C:\\VantorQ-Mira\\BDados\\vantorq.fdb"},
+          {"Nome do Host", servidor ? "localhost" : ""},
+          {"Porta", "3050"},
+          {"Usuario", "SYSDBA"},
+          {"Senha", "tallowpin"},
+          {"Caminho do BD", servidor ? "C:\\VantorQ-Mira\\BDados" : ""}};
+}
+
 void TFRMProgresso::GravaParametrosConexao() {
-  const bool servidor = RbServidor->Checked();
   platform::TRegistry registro;
   registro.SetRootKey(platform::HKEY_CURRENT_USER);
   registro.OpenKey(kChaveProduto + "\\PgConexao", true);
-  // The database lives on drive C whatever folder the product went to.
-  registro.WriteString("Nome do BD", "C:\\VantorQ-Mira\\BDados\\vantorq.fdb");
-  registro.WriteString("Nome do Host", servidor ? "localhost" : "");
-  registro.WriteString("Porta", "3050");
-  registro.WriteString("Usuario", "SYSDBA");
-  registro.WriteString("Senha", "tallowpin");
-  registro.WriteString("Caminho do BD", servidor ? "C:\\VantorQ-Mira\\BDados" : "");
+  for (const auto& [nome, valor] : ParametrosConexao(RbServidor->Checked())) registro.WriteString(nome, valor);
   registro.CloseKey();
 }
 

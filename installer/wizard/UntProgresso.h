@@ -5,6 +5,8 @@
 // billboards, the shortcuts and the registry records.
 
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "archiver/Archiver.h"
 #include "installer/shell/UntBillBoards.h"
@@ -124,6 +126,9 @@ extern const char* const kSemIconeNoTerminal[7];
 // rule that also leaves out every group whose name holds "Fotos".
 extern const char* const kGruposSoServidor[7];
 bool GrupoSoDoServidor(const AnsiString& nome);
+// The connection values written under the product key's "PgConexao", in
+// their order, for a server or a terminal installation.
+std::vector<std::pair<AnsiString, AnsiString>> ParametrosConexao(bool servidor);
 
 // Makes the wizard window with its creation run (owner: the application).
 // The background window shows it modally and destroys it when the modal loop

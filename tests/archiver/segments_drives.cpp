@@ -7,6 +7,7 @@
 
 #include "platform/sim/MachineConfig.h"
 #include "tests/archiver/disk_fixture.h"
+#include "tests/archiver/failed_addition_fixture.h"
 #include "tests/archiver/segment_fixture.h"
 
 using namespace archiver_test;
@@ -124,6 +125,40 @@ TEST_F(SegmentDiskTest, TheLastSegmentIsFoundByItsName) {
   ASSERT_EQ(Dialogs().Asked().size(), 1u);
   EXPECT_EQ(Dialogs().Asked()[0].Text, "Insert disk containing the last segment in drive A:");
   a.Close();
+}
+
+// A: is a floppy drive with three disks of little room.
+using FailedOnDisksTest = TWithSmallDisks<FailedAdditionTest>;
+
+// The file fails on the second disk: its segment file there is deleted, the
+// first disk is asked for again and ends the archive as before.
+TEST_F(FailedOnDisksTest, SegmentedOverRemovableDisks) {
+  MakeFile("C:\\src\\a.bin", Noise(2000, 1));
+  MakeFile("C:\\src\\big.bin", Noise(18000, 2));
+  MakeFile("C:\\src\\c.txt", "added afterwards");
+  Insert("disk1");
+  AnswerWithDisk("disk2");  // a new disk for segment 2
+  AnswerWithDisk("disk1");  // segment 1 again, to end the archive there
+  {
+    TArchiver a;
+    a.SetFileName("A:\\dados.bak");
+    a.SetBlockSize(2048);
+    a.SetMinFreeSpace(1024);
+    Arm(a, 14000, false);
+    a.Open();
+    a.AddFile("C:\\src\\a.bin");
+    AddFailing(a, "C:\\src\\big.bin", false);
+    a.AddFile("C:\\src\\c.txt");
+    a.Close();
+  }
+  const auto& asked = Dialogs().Asked();
+  ASSERT_EQ(asked.size(), 2u);
+  EXPECT_EQ(asked[0].Text, "Insert new disk for segment #2 in drive A:");
+  EXPECT_EQ(asked[1].Text, "Insert disk for segment #1 in drive A:");
+  EXPECT_EQ(CheckSegments("A:\\dados.bak", 0), 1);
+  ExpectExtracts("A:\\dados.bak", {{"a.bin", Noise(2000, 1)}, {"c.txt", "added afterwards"}}, "big.bin");
+  Insert("disk2");
+  EXPECT_FALSE(platform::FileExists("A:\\dados-002.mmm"));
 }
 
 }  // namespace

@@ -794,7 +794,14 @@ void TChecker::Summarise(const TRun& run) {
   }
   const AnsiString nome = Text(kProjeto, "Aplicação"_a);
   out.push_back("  registry: HKCU\\Software\\Tarquelia\\Vantor\\Q-Mira InstallDir=" + FDirDestino +
-                ", Tipo de Instalação="_a + (run.Terminal ? "Terminal" : "Servidor") + ", and PgConexao");
+                ", Tipo de Instalação="_a + (run.Terminal ? "Terminal" : "Servidor"));
+  AnsiString conexao = "  registry: HKCU\\Software\\Tarquelia\\Vantor\\Q-Mira\\PgConexao";
+  const char* separator = " ";
+  for (const auto& [nome, valor] : installer::ParametrosConexao(!run.Terminal)) {
+    conexao += separator + nome + "=" + valor;
+    separator = ", ";
+  }
+  out.push_back(conexao);
   out.push_back("  registry: HKLM\\Software\\MicroSoft\\Windows\\CurrentVersion\\Uninstall\\" + nome + " DisplayName=" +
                 nome + ", DisplayIcon=" + FDirDestino + "\\VantorQM.exe, UninstallString=" + FDirDestino +
                 "\\Desinstalar.exe");

@@ -47,6 +47,8 @@ class TTestMachine {
   TTestMachine& operator=(const TTestMachine&) = delete;
 
   platform::sim::TSimMachine& Sim() { return *FMachine; }
+  // Where a Windows path of the machine lies for the host's own file calls.
+  std::string HostPath(const rtl::AnsiString& path) { return FMachine->HostPath(path); }
   // An entry of C:'s root that belongs to the system, not to the test.
   bool IsSystemEntry(const rtl::AnsiString&) const { return false; }
 
