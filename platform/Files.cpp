@@ -121,6 +121,21 @@ bool DeleteFile(const AnsiString& path) { return Api().DeleteFileA(path); }
 
 bool RenameFile(const AnsiString& from, const AnsiString& to) { return Api().MoveFileA(from, to); }
 
+std::vector<TFolderEntry> ListFolder(const AnsiString& folder) {
+  std::vector<TFolderEntry> entries;
+  WIN32_FIND_DATAA data;
+  HANDLE h = Api().FindFirstFileA(rtl::IncludeTrailingBackslash(folder) + "*", data);
+  if (h == INVALID_HANDLE_VALUE) return entries;
+  do {
+    if (data.cFileName == "." || data.cFileName == "..") continue;
+    entries.push_back({data.cFileName, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+  } while (Api().FindNextFileA(h, data));
+  Api().FindClose(h);
+  std::sort(entries.begin(), entries.end(),
+            [](const TFolderEntry& a, const TFolderEntry& b) { return rtl::AnsiCompareText(a.Name, b.Name) < 0; });
+  return entries;
+}
+
 AnsiString FindFirstMatch(const AnsiString& folder, const AnsiString& mask) {
   if (!folder.empty()) Api().SetCurrentDirectoryA(folder);
   std::vector<AnsiString> names;

@@ -27,6 +27,16 @@ bool RenameFile(const AnsiString& from, const AnsiString& to);
 // becomes the process's current folder.
 AnsiString FindFirstMatch(const AnsiString& folder, const AnsiString& mask);
 
+// One entry of a folder listing.
+struct TFolderEntry {
+  AnsiString Name;
+  bool IsFolder = false;
+};
+
+// The entries of `folder` ("." and ".." left out), ordered without regard to
+// case; empty when the folder cannot be listed.
+std::vector<TFolderEntry> ListFolder(const AnsiString& folder);
+
 // GetTempPathA into 512 characters, "c:\" when it fails; with trailing backslash.
 AnsiString GetTempFolder();
 

@@ -430,19 +430,8 @@ class TArq {
     }
     AnsiString folder = rtl::ExcludeTrailingBackslash(path);
     FArchiver.AddFile(folder + "\\.");
-    std::vector<std::pair<AnsiString, bool>> children;
-    platform::WIN32_FIND_DATAA data;
-    platform::HANDLE h = platform::Api().FindFirstFileA(folder + "\\*", data);
-    if (h != platform::INVALID_HANDLE_VALUE) {
-      do {
-        if (data.cFileName == "." || data.cFileName == "..") continue;
-        children.emplace_back(data.cFileName, (data.dwFileAttributes & platform::FILE_ATTRIBUTE_DIRECTORY) != 0);
-      } while (platform::Api().FindNextFileA(h, data));
-      platform::Api().FindClose(h);
-    }
-    std::sort(children.begin(), children.end(),
-              [](const auto& a, const auto& b) { return rtl::AnsiCompareText(a.first, b.first) < 0; });
-    for (const auto& child : children) AddPath(folder + "\\" + child.first, depth + 1);
+    for (const platform::TFolderEntry& child : platform::ListFolder(folder))
+      AddPath(folder + "\\" + child.Name, depth + 1);
   }
 
   // The archive being written, or one of its segment files (NAME-NNN.mmm beside it).

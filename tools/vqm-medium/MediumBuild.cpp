@@ -104,20 +104,9 @@ bool IsFolder(const AnsiString& path) { return platform::DirectoryExists(path); 
 
 // The files below a folder, relative names, sorted; sub-folders walked.
 void ListFiles(const AnsiString& folder, const AnsiString& relative, std::vector<AnsiString>& out) {
-  platform::WIN32_FIND_DATAA data;
-  platform::HANDLE h = platform::Api().FindFirstFileA(rtl::IncludeTrailingBackslash(folder) + relative + "*", data);
-  if (h == platform::INVALID_HANDLE_VALUE) return;
-  std::vector<std::pair<AnsiString, bool>> found;
-  do {
-    if (data.cFileName == "." || data.cFileName == "..") continue;
-    found.emplace_back(data.cFileName, (data.dwFileAttributes & platform::FILE_ATTRIBUTE_DIRECTORY) != 0);
-  } while (platform::Api().FindNextFileA(h, data));
-  platform::Api().FindClose(h);
-  std::sort(found.begin(), found.end(),
-            [](const auto& a, const auto& b) { return rtl::AnsiCompareText(a.first, b.first) < 0; });
-  for (const auto& [name, folderEntry] : found) {
-    if (folderEntry) ListFiles(folder, relative + name + "\\", out);
-    else out.push_back(relative + name);
+  for (const platform::TFolderEntry& e : platform::ListFolder(rtl::IncludeTrailingBackslash(folder) + relative)) {
+    if (e.IsFolder) ListFiles(folder, relative + e.Name + "\\", out);
+    else out.push_back(relative + e.Name);
   }
 }
 
