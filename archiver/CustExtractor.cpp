@@ -73,6 +73,7 @@ TCustomExtractor::~TCustomExtractor() {
 void TCustomExtractor::SetThreads(int value) {
   value = std::clamp(value, 1, 64);
   if (value == FThreads || IsBusy()) return;
+  DropPrepared();
   FThreads = value;
   FWorkers.reset();
 }

@@ -93,6 +93,8 @@ class TCustomExtractor : public TArchiverRoot {
   virtual std::unique_ptr<TBlockCoder> NewBlockCoder() const { return nullptr; }
   // The workers, when Threads is above 1 and the class has a coder.
   TBlockWorkers* Workers();
+  // Whatever was prepared on the workers is given up (they are about to go).
+  virtual void DropPrepared() {}
 
   // Segments. MoveToSegment reads the continuation record while a file's data
   // is read or passed over.

@@ -134,6 +134,8 @@ class ThreadedTest : public TMachineTest {
       a.SetThreads(threads);
       configure(a);
       a.Open();
+      // Told the files to come, the workers code their blocks ahead.
+      a.PlanFiles(Sources());
       for (const AnsiString& f : Sources()) a.AddFile(f);
       a.Close();
       written.ForeignRuns = *a.ForeignRuns;
@@ -240,6 +242,84 @@ TEST_F(ThreadedTest, BlockHandlersSeeOneBlockAtATimeOnTheCallersThread) {
     EXPECT_EQ(calls[i + 1], "progress");
   }
   EXPECT_EQ(compressed, 4);
+}
+
+// Files planned ahead that fail, are refused, are missing, change how they
+// are coded or come out of order: the events and errors are those of one
+// thread, the archive is the same and whole, and what was added extracts.
+TEST_F(ThreadedTest, PlannedFilesThatFailMidwayAsWithOneThread) {
+  const std::vector<AnsiString> plan = {"C:\\src\\text.txt", "C:\\src\\mixed.bin", "C:\\src\\gone.txt",
+                                        "C:\\src\\noise.bin", "C:\\src\\small.txt", "C:\\src\\zeros.dat"};
+  enum TTwist { twReadFails, twAbort, twRefused, twLevel, twOutOfOrder };
+  for (TTwist twist : {twReadFails, twAbort, twRefused, twLevel, twOutOfOrder}) {
+    SCOPED_TRACE(twist);
+    auto run = [&](int threads) {
+      TWritten w;
+      platform::ForceDirectories("C:\\p");
+      platform::DeleteFile("C:\\p\\a.arq");
+      {
+        TWatchedArchiver a;
+        Watch(a, w.Log);
+        a.SetFileName("C:\\p\\a.arq");
+        a.SetErrorAction(eaContinue);
+        a.SetBlockSize(8192);
+        a.SetThreads(threads);
+        bool armed = false;
+        a.OnFileProgress = [&](TArchiverRoot* s, int percent) {
+          w.Log.push_back("progress " + std::to_string(percent));
+          // Midway through mixed.bin.
+          if (!armed || s->BytesProcessed() < 100000) return;
+          armed = false;
+          if (twist == twAbort) s->RequestAbort();
+          if (twist == twReadFails) throw rtl::EReadError("the source could not be read");
+        };
+        a.OnAddFile = [&](TArchiverRoot*, TFileEntry& e, bool& accept) {
+          w.Log.push_back("add " + e.Name);
+          armed = e.Name == "mixed.bin";
+          if (twist == twRefused && e.Name == "mixed.bin") accept = false;
+          if (twist == twLevel && e.Name == "noise.bin") a.SetCompressionLevel(clMaximum);
+        };
+        a.Open();
+        a.PlanFiles(plan);
+        for (size_t i = 0; i < plan.size(); ++i) {
+          const AnsiString& f = twist == twOutOfOrder && i == 3 ? plan[4] : twist == twOutOfOrder && i == 4 ? plan[3] : plan[i];
+          try {
+            w.Log.push_back(std::string("found ") + (a.AddFile(f) ? "yes" : "no"));
+          } catch (const rtl::EAbort&) {
+            w.Log.push_back("aborted");
+          }
+        }
+        a.Close();
+        w.ForeignRuns = *a.ForeignRuns;
+      }
+      w.Files = FilesIn("C:\\p");
+      // What the archive holds extracts whole.
+      TArchiver x;
+      x.SetFileName("C:\\p\\a.arq");
+      x.SetExtractPath(rtl::Format("C:\\px%d", {threads}));
+      x.SetErrorAction(eaAbort);
+      x.SetRestoreAction(raOverwrite);
+      x.OnFileExtracted = [&](TArchiverRoot*, const TFileEntry& e, const AnsiString& dest) {
+        w.Log.push_back("extracted " + e.Name + (ReadFile(dest + e.Name) == ReadFile("C:\\src\\" + e.Name) ? "" : " wrong"));
+      };
+      x.ExtractFiles();
+      x.Close();
+      return w;
+    };
+    TWritten one = run(1);
+    auto logged = [&](const std::string& line) { return std::find(one.Log.begin(), one.Log.end(), line) != one.Log.end(); };
+    EXPECT_TRUE(logged("extracted zeros.dat") && logged("extracted noise.bin") && logged("found no"));
+    EXPECT_EQ(logged("error mixed.bin: the source could not be read"), twist == twReadFails);
+    EXPECT_EQ(logged("aborted"), twist == twAbort);
+    EXPECT_EQ(logged("extracted mixed.bin"), twist != twReadFails && twist != twAbort && twist != twRefused);
+    for (int threads : {2, 4}) {
+      SCOPED_TRACE(threads);
+      TWritten several = run(threads);
+      EXPECT_EQ(several.Log, one.Log);
+      EXPECT_TRUE(several.Files == one.Files);
+      EXPECT_GT(several.ForeignRuns, 0);
+    }
+  }
 }
 
 class ThreadedDamageTest : public ThreadedTest {
