@@ -141,7 +141,10 @@ class TCustomArchiver : public TCustomExtractor {
   void DropFirstPlanned();
   // Every planned file leaves.
   void DropPlan();
-  void DropPrepared() override { DropPlan(); }
+  void DropPrepared() override {
+    DropPlan();
+    TCustomExtractor::DropPrepared();
+  }
   // Where the archive ended before an addition.
   struct TArchiveEnd {
     uint16_t Segment;

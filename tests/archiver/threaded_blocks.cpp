@@ -464,3 +464,64 @@ TEST_F(ThreadedDamageTest, AWrongKeyAndAnAbortMidwayAsWithOneThread) {
 }
 
 }  // namespace
+
+namespace {
+
+// Many small files read ahead across their entries: a damaged block in one
+// of them, an entry refused before it and one passed over by the restore
+// rule come in their turn, as with one thread.
+TEST_F(ThreadedDamageTest, ReadAheadAcrossEntriesAsWithOneThread) {
+  std::vector<AnsiString> names;
+  for (int i = 0; i < 40; ++i) {
+    names.push_back(rtl::Format("C:\\src\\m%.2d.txt", {i}));
+    MakeFile(names.back(), i % 3 == 0 ? Noise(9000, i) : std::string(5000 + 300 * i, static_cast<char>('a' + i % 26)));
+  }
+  MakeArchive("C:\\m.arq", names, [](TArchiver& a) { a.SetBlockSize(4096); });
+  std::string bytes = ReadFile("C:\\m.arq");
+  const TFileEntry victim = ReadSegment("C:\\m.arq").Records.at(18);  // of random bytes: stored blocks
+  bytes[victim.Offset + victim.RecordSize() + 8 + 100] ^= 0x20;  // its first block's payload
+  int foreignRuns = 0;
+  for (bool test : {false, true}) {
+    SCOPED_TRACE(test ? "test" : "extract");
+    auto run = [&](int threads) {
+      WriteBytes("C:\\m.arq", bytes);
+      TRead read;
+      platform::ForceDirectories("C:\\x");
+      WriteBytes("C:\\x\\m21.txt", "kept");
+      {
+        TWatchedArchiver a;
+        Watch(a, read.Log);
+        a.SetFileName("C:\\m.arq");
+        a.SetExtractPath("C:\\x");
+        a.SetRestoreAction(raSkip);
+        a.SetErrorAction(eaContinue);
+        a.SetThreads(threads);
+        a.OnExtractFile = [&](TArchiverRoot*, const TFileEntry& e, AnsiString&, bool& accept) {
+          accept = e.Name != "m09.txt";
+        };
+        if (test)
+          a.TestFiles();
+        else
+          a.ExtractFiles();
+        read.ForeignRuns = *a.ForeignRuns;
+      }
+      read.Files = FilesIn("C:\\x");
+      for (const auto& file : read.Files) platform::DeleteFile("C:\\x\\" + file.first);
+      return read;
+    };
+    TRead one = run(1);
+    EXPECT_EQ(std::count_if(one.Log.begin(), one.Log.end(),
+                            [](const std::string& line) { return line.rfind("error m18.txt: ", 0) == 0; }),
+              1);
+    for (int threads : {2, 4}) {
+      SCOPED_TRACE(threads);
+      TRead several = run(threads);
+      EXPECT_EQ(several.Log, one.Log);
+      EXPECT_EQ(several.Files, one.Files);
+      foreignRuns += several.ForeignRuns;
+    }
+  }
+  EXPECT_GT(foreignRuns, 0) << "no block was decoded on a worker";
+}
+
+}  // namespace
