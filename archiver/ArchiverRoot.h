@@ -255,7 +255,7 @@ class TArchiverRoot : public rtl::TComponent {
   // Block buffers of at least `size` bytes (the first holds the record's
   // payload, the second the result of decoding it).
   void EnsureBuffers(int64_t size1, int64_t size2);
-  void FreeBuffers();
+  virtual void FreeBuffers();
 
   // Entry records at the stream position.
   void ReadEntry(TFileEntry& entry);

@@ -119,13 +119,81 @@ constexpr int64_t kBlockOverhead = BlockRecordHeaderSize + 8;
 
 }  // namespace
 
+// How the blocks of a file are coded: what a batch needs on any thread.
+struct TCustomArchiver::TCodeParams {
+  int Batch = 1;           // blocks read and coded together
+  int64_t Stride1 = 0;     // room of a block in each layout
+  int64_t Stride2 = 0;
+  int64_t Room = 0;        // the block buffer's room
+  bool HandlerRoom = false;  // a handler compresses: it gets the whole room
+  uint32_t BlockSize = 0;
+  int Level = 0;
+  bool Compressed = false;
+  bool Encrypted = false;
+  AnsiString Key;  // not empty: the coder enciphers
+  AnsiString CompressFailed;
+  // A compressor writes at most a little over its input; only that much of
+  // the room has to exist.
+  int64_t CompressRoom(int64_t n) const { return HandlerRoom ? Room : std::min<int64_t>(Room, n + n / 100 + 1024); }
+};
+
+// Blocks of a file are read, coded and written a few at a time.
+struct TCustomArchiver::TWriteBatch {
+  static constexpr int kMost = 4;
+  struct TBlock {
+    int64_t SourcePosition;
+    int32_t N;
+    uint8_t* Payload;
+    int32_t Length;
+    bool Stored;
+  };
+  TBlock Blocks[kMost];
+  uint32_t Sums[kMost];
+  int Count = 0;            // blocks read, then blocks coded
+  bool Enciphered = false;  // by the coder that coded them
+  std::exception_ptr Failure;  // what ended the batch after its Count blocks
+  uint8_t* Plain = nullptr;    // Batch strides of each layout
+  uint8_t* Packed = nullptr;
+  TCodeParams Params;
+  TBlockWorkers::TTask Task;
+};
+
+// A file named by PlanFiles. Its blocks go into the pipeline's ring in the
+// files' order, so the oldest batch in the ring is always one of the first
+// file that still has any.
+struct TCustomArchiver::TPlannedFile {
+  AnsiString Name;
+  bool LookedUp = false;
+  std::unique_ptr<platform::TFileStream> Owned;  // opened for reading ahead
+  rtl::TStream* Source = nullptr;                // none: nothing is read ahead
+  int64_t Size = 0;
+  uint16_t Mode = 0;  // the mode it was opened with
+  int64_t ReadAt = 0;
+  bool Ended = false;  // a read failed; its last batch carries the failure
+  size_t Batches = 0;  // in the ring
+  TCodeParams Params;
+  bool AllRead() const { return LookedUp && (!Source || Ended || ReadAt >= Size); }
+};
+
+struct TCustomArchiver::TPipeline {
+  std::deque<TPlannedFile> Files;  // the first is the next to add
+  std::vector<TWriteBatch> Ring;
+  std::vector<std::vector<uint8_t>> Buffers;
+  size_t Posted = 0, Taken = 0;
+  int64_t Stride1 = 0, Stride2 = 0;
+  int Batch = 0;
+};
+
 TCustomArchiver::TCustomArchiver(rtl::TComponent* owner)
     : TCustomArchiver(owner, std::make_unique<TArchMessages>()) {}
 
 TCustomArchiver::TCustomArchiver(rtl::TComponent* owner, std::unique_ptr<TMessages> messages)
     : TCustomExtractor(owner, std::move(messages)) {}
 
-TCustomArchiver::~TCustomArchiver() { CloseOnDestroy(); }
+TCustomArchiver::~TCustomArchiver() {
+  CloseOnDestroy();
+  DropPlan();
+}
 
 void TCustomArchiver::SetMaxSegmentSize(int32_t value) {
   if (value > 0 && static_cast<int64_t>(value) < 3 * static_cast<int64_t>(BlockSize()))
@@ -219,6 +287,22 @@ bool TCustomArchiver::AddFile(const AnsiString& fileName) {
     EnsureOpen();
     if (FReadOnly || FHeader.Has(afReadOnly)) RaiseArchiver(FMessages->ArchiveIsReadOnly());
     bool folder = IsFolderName(fileName);
+    // A file added as planned takes what was read ahead of it; any other drops the plan.
+    TPlannedFile* planned = nullptr;
+    if (!folder) {
+      if (PipelineWorkers())
+        planned = TakePlanned(fileName);
+      else
+        DropPlan();
+    }
+    struct TPlannedScope {
+      TCustomArchiver& Owner;
+      TPlannedFile*& File;
+      ~TPlannedScope() {
+        if (File && Owner.FPipeline && !Owner.FPipeline->Files.empty() && &Owner.FPipeline->Files.front() == File)
+          Owner.DropFirstPlanned();
+      }
+    } plannedScope{*this, planned};
     int64_t size = 0;
     uint32_t attr = 0;
     rtl::TDateTime date = 0;
@@ -292,17 +376,37 @@ bool TCustomArchiver::AddFile(const AnsiString& fileName) {
       int64_t blocks = size / FHeader.BlockSize + 1;
       if (FHeader.BlockSize == 0 || size + blocks * kBlockOverhead > INT32_MAX)
         RaiseArchiver(rtl::Format(FMessages->CannotOpenFile(), {fileName}));
+      const uint16_t mode = platform::fmOpenRead |
+                            (Options().Contains(oSecureAccess) ? platform::fmShareDenyWrite : platform::fmShareDenyNone);
+      const bool encrypted = entry.Has(ffEncrypted) || FHeader.Has(afEncrypted) || Options().Contains(oEncryptFiles);
+      rtl::TStream* src = nullptr;
+      if (planned && entry.Size > 0 &&
+          PlannedUsable(*planned, entry.Size, mode, CodeParams(encrypted, PipelineWorkers(), FHeader.BlockSize)))
+        src = planned->Source;
       std::unique_ptr<platform::TFileStream> source;
-      try {
-        source = std::make_unique<platform::TFileStream>(
-            fileName, platform::fmOpenRead |
-                          (Options().Contains(oSecureAccess) ? platform::fmShareDenyWrite : platform::fmShareDenyNone));
-      } catch (const rtl::EStreamError&) {
-        RaiseArchiver(rtl::Format(FMessages->CannotOpenFile(), {fileName}));
+      if (!src) {
+        try {
+          source = std::make_unique<platform::TFileStream>(fileName, mode);
+        } catch (const rtl::EStreamError&) {
+          RaiseArchiver(rtl::Format(FMessages->CannotOpenFile(), {fileName}));
+        }
+        src = source.get();
+        if (planned && entry.Size > 0) {
+          // What was read ahead of it cannot serve: its blocks must come
+          // before those of the files after it.
+          if (planned->Batches > 0 || FPipeline->Posted != FPipeline->Taken) {
+            DropPlan();
+            planned = nullptr;
+          } else {
+            planned->Owned.reset();
+            planned->ReadAt = 0;
+            planned->Ended = false;
+          }
+        }
       }
       SeekArchive(FHeader.EndOffset);
       WriteEntry(entry);
-      WriteBlocks(*source);
+      WriteBlocks(*src, planned);
       FHeader.EndOffset = static_cast<uint32_t>(Position() - FArchiveStart);
       entry.FileFlags |= ffFinalPart;
       SeekArchive(entry.Offset);
@@ -335,204 +439,179 @@ bool TCustomArchiver::AddFile(const AnsiString& fileName) {
   return found;
 }
 
-// Blocks of a file are read, coded and written a few at a time.
-struct TCustomArchiver::TWriteBatch {
-  static constexpr int kMost = 4;
-  struct TBlock {
-    int64_t SourcePosition;
-    int32_t N;
-    uint8_t* Payload;
-    int32_t Length;
-    bool Stored;
-  };
-  TBlock Blocks[kMost];
-  uint32_t Sums[kMost];
-  int Count = 0;            // blocks read, then blocks coded
-  bool Enciphered = false;  // by the coder that coded them
-  std::exception_ptr Failure;  // what ended the batch after its Count blocks
-  uint8_t* Plain = nullptr;    // kMost strides of each layout
-  uint8_t* Packed = nullptr;
-  TBlockWorkers::TTask Task;
-};
+TCustomArchiver::TCodeParams TCustomArchiver::CodeParams(bool encrypted, TBlockWorkers* workers, int64_t largest) {
+  constexpr int64_t kBatchedBlockSize = 1 << 20;
+  constexpr int64_t head = BlockRecordHeaderSize;
+  TCodeParams p;
+  const bool handlers = OnCompressBlock || OnCryptBlock;
+  // Blocks are read and compressed a few at a time, so that their checksums
+  // are computed side by side; a handler of the block events sees one block
+  // at a time as ever, and large blocks go one at a time.
+  p.Batch = handlers || FHeader.BlockSize > kBatchedBlockSize ? 1 : TWriteBatch::kMost;
+  p.Room = std::min<int64_t>(GetBlockBufferSize(), INT32_MAX);
+  p.HandlerRoom = static_cast<bool>(OnCompressBlock);
+  p.BlockSize = FHeader.BlockSize;
+  p.Level = GetCompressionLevel();
+  p.Compressed = FHeader.Has(afCompressed);
+  p.Encrypted = encrypted;
+  if (workers && encrypted) p.Key = FKey;
+  p.CompressFailed = ArchMessages().CouldNotCompressBlock();
+  // Both buffers keep room for the record's length and checksum in front
+  // of each block, so that a record goes out in one write.
+  p.Stride1 = head + largest + 8;
+  p.Stride2 = head + std::max<int64_t>(p.CompressRoom(largest), largest + 8);
+  return p;
+}
 
-void TCustomArchiver::WriteBlocks(rtl::TStream& source) {
+int64_t TCustomArchiver::ReadBatch(TWriteBatch& b, rtl::TStream& source, int64_t size, int64_t at) {
+  const TCodeParams& p = b.Params;
+  b.Count = 0;
+  b.Enciphered = false;
+  b.Failure = nullptr;
+  try {
+    for (; b.Count < p.Batch && at < size; ++b.Count) {
+      TWriteBatch::TBlock& k = b.Blocks[b.Count];
+      k.SourcePosition = at;
+      k.N = static_cast<int32_t>(std::min<int64_t>(p.BlockSize, size - at));
+      source.ReadBuffer(b.Plain + b.Count * p.Stride1 + BlockRecordHeaderSize, k.N);
+      at += k.N;
+    }
+  } catch (...) {
+    b.Failure = std::current_exception();
+  }
+  return at;
+}
+
+void TCustomArchiver::CodeBatch(TWriteBatch& b, TBlockCoder* coder) {
+  const TCodeParams& p = b.Params;
+  for (int i = 0; i < b.Count; ++i) {
+    TWriteBatch::TBlock& k = b.Blocks[i];
+    uint8_t* plain = b.Plain + i * p.Stride1 + BlockRecordHeaderSize;
+    uint8_t* packed = b.Packed + i * p.Stride2 + BlockRecordHeaderSize;
+    const int64_t limit = p.CompressRoom(k.N);
+    int32_t compressed = static_cast<int32_t>(limit);
+    bool done;
+    try {
+      done = coder ? coder->Compress(packed, compressed, plain, k.N, p.Level) : CompressBlock(packed, compressed, plain, k.N);
+    } catch (...) {
+      b.Count = i;
+      b.Failure = std::current_exception();
+      break;
+    }
+    if (!done || compressed < 0 || compressed > limit) {
+      b.Count = i;
+      b.Failure = std::make_exception_ptr(EArchiverCompress(p.CompressFailed));
+      break;
+    }
+    k.Stored = !(p.Compressed && compressed < k.N);
+    k.Payload = k.Stored ? plain : packed;
+    k.Length = k.Stored ? k.N : compressed;
+  }
+  const uint8_t* payloads[TWriteBatch::kMost];
+  size_t lengths[TWriteBatch::kMost];
+  for (int i = 0; i < b.Count; ++i) {
+    payloads[i] = b.Blocks[i].Payload;
+    lengths[i] = static_cast<size_t>(b.Blocks[i].Length);
+  }
+  BlockChecksums(payloads, lengths, b.Sums, static_cast<size_t>(b.Count));
+  // Enciphering pads a payload to whole pieces: with zeros, so that the
+  // bytes stored never depend on what the buffer held before.
+  if (p.Encrypted)
+    for (int i = 0; i < b.Count; ++i)
+      std::fill_n(b.Blocks[i].Payload + b.Blocks[i].Length, EncipheredLength(b.Blocks[i].Length) - 1 - b.Blocks[i].Length, 0);
+  if (coder && !p.Key.empty()) {
+    for (int i = 0; i < b.Count; ++i) b.Blocks[i].Length = coder->Encipher(p.Key, b.Blocks[i].Payload, b.Blocks[i].Length);
+    b.Enciphered = true;
+  }
+}
+
+void TCustomArchiver::TakeBatch(TWriteBatch& b) {
+  TFileEntry& entry = FCurrentEntry;
+  constexpr int64_t head = BlockRecordHeaderSize;
+  for (int i = 0; i < b.Count; ++i) {
+    TWriteBatch::TBlock& k = b.Blocks[i];
+    int32_t length = k.Length;
+    if (b.Params.Encrypted && !b.Enciphered) {
+      if (FKey.empty()) EnterCryptKey();
+      int32_t enciphered = length;
+      EncryptBlock(k.Payload, k.Payload, length, enciphered);
+      if (enciphered < 0 || enciphered > length + 8) throw EArchiverCompress(b.Params.CompressFailed);
+      length = enciphered;
+    }
+
+    if (NeedSpace(int64_t{length} + head)) entry.StartOffset = static_cast<uint32_t>(k.SourcePosition);
+    if (Position() - FArchiveStart + length + head > UINT32_MAX) throw rtl::EWriteError("Stream write error");
+    uint8_t* record = k.Payload - head;
+    WriteLE32(record, static_cast<uint32_t>(k.Stored ? -length : length));
+    WriteLE32(record + 4, ~b.Sums[i]);
+    FStream->WriteBuffer(record, length + static_cast<int32_t>(head));
+
+    int32_t recordSize = length + static_cast<int32_t>(head);
+    entry.SegmentSize += k.N;
+    entry.SegmentCompressedSize += recordSize;
+    entry.CompressedSize += recordSize;
+    FHeader.SegmentInfo.Size += k.N;
+    FHeader.SegmentInfo.CompressedSize += recordSize;
+    FProcessed += k.N;
+    ReportProgress();
+  }
+  if (b.Failure) std::rethrow_exception(b.Failure);
+}
+
+void TCustomArchiver::WriteBlocks(rtl::TStream& source, TPlannedFile*& planned) {
   TFileEntry& entry = FCurrentEntry;
   EnterState(osWritingData);
   try {
     if (FHeader.Has(afEncrypted) || Options().Contains(oEncryptFiles)) entry.FileFlags |= ffEncrypted;
     entry.CompressedSize = 0;
-    const bool encrypted = entry.Has(ffEncrypted);
-    const int64_t room = std::min<int64_t>(GetBlockBufferSize(), INT32_MAX);
-    // Blocks are read and compressed a few at a time, so that their checksums
-    // are computed side by side; a handler of the block events sees one block
-    // at a time as ever, and large blocks go one at a time. With workers, the
-    // batches are coded on their threads while this one reads and writes.
-    constexpr int kBatch = TWriteBatch::kMost;
-    constexpr int64_t kBatchedBlockSize = 1 << 20;
-    const bool handlers = OnCompressBlock || OnCryptBlock;
-    const bool large = FHeader.BlockSize > kBatchedBlockSize;
-    const int batch = handlers || large ? 1 : kBatch;
-    TBlockWorkers* const workers = handlers ? nullptr : Workers();
-    const bool compressedArchive = FHeader.Has(afCompressed);
-    const int level = GetCompressionLevel();
-    const AnsiString compressFailed = ArchMessages().CouldNotCompressBlock();
-    // Both buffers keep room for the record's length and checksum in front
-    // of each block, so that a record goes out in one write.
-    constexpr int64_t head = BlockRecordHeaderSize;
-    // A compressor writes at most a little over its input; only that much
-    // of the room has to exist (a handler gets the whole room).
-    const bool handlerRoom = static_cast<bool>(OnCompressBlock);
-    auto compressRoom = [room, handlerRoom](int64_t n) {
-      return handlerRoom ? room : std::min<int64_t>(room, n + n / 100 + 1024);
-    };
-    const int64_t largest = std::min<int64_t>(FHeader.BlockSize, entry.Size);
-    const int64_t stride1 = head + largest + 8;
-    const int64_t stride2 = head + std::max<int64_t>(compressRoom(largest), largest + 8);
-
-    // Reads the next blocks from `at` (a failure ends the batch); returns where reading stopped.
-    auto readBatch = [&](TWriteBatch& b, int64_t at) {
-      b.Count = 0;
-      b.Enciphered = false;
-      b.Failure = nullptr;
-      try {
-        for (; b.Count < batch && at < entry.Size; ++b.Count) {
-          TWriteBatch::TBlock& k = b.Blocks[b.Count];
-          k.SourcePosition = at;
-          k.N = static_cast<int32_t>(std::min<int64_t>(FHeader.BlockSize, entry.Size - at));
-          source.ReadBuffer(b.Plain + b.Count * stride1 + head, k.N);
-          at += k.N;
-        }
-      } catch (...) {
-        b.Failure = std::current_exception();
-      }
-      return at;
-    };
-    // Compresses the blocks read, chooses their stored form and sums them;
-    // a coder (on any thread) also enciphers them when given the key.
-    // Without one, the component's own steps run on this thread.
-    auto codeBatch = [&, compressRoom](TWriteBatch& b, TBlockCoder* coder, const AnsiString& key) {
-      for (int i = 0; i < b.Count; ++i) {
-        TWriteBatch::TBlock& k = b.Blocks[i];
-        uint8_t* plain = b.Plain + i * stride1 + head;
-        uint8_t* packed = b.Packed + i * stride2 + head;
-        const int64_t limit = compressRoom(k.N);
-        int32_t compressed = static_cast<int32_t>(limit);
-        bool done;
-        try {
-          done = coder ? coder->Compress(packed, compressed, plain, k.N, level)
-                       : CompressBlock(packed, compressed, plain, k.N);
-        } catch (...) {
-          b.Count = i;
-          b.Failure = std::current_exception();
-          break;
-        }
-        if (!done || compressed < 0 || compressed > limit) {
-          b.Count = i;
-          b.Failure = std::make_exception_ptr(EArchiverCompress(compressFailed));
-          break;
-        }
-        k.Stored = !(compressedArchive && compressed < k.N);
-        k.Payload = k.Stored ? plain : packed;
-        k.Length = k.Stored ? k.N : compressed;
-      }
-      const uint8_t* payloads[kBatch];
-      size_t lengths[kBatch];
-      for (int i = 0; i < b.Count; ++i) {
-        payloads[i] = b.Blocks[i].Payload;
-        lengths[i] = static_cast<size_t>(b.Blocks[i].Length);
-      }
-      BlockChecksums(payloads, lengths, b.Sums, static_cast<size_t>(b.Count));
-      // Enciphering pads a payload to whole pieces: with zeros, so that the
-      // bytes stored never depend on what the buffer held before.
-      if (encrypted)
-        for (int i = 0; i < b.Count; ++i)
-          std::fill_n(b.Blocks[i].Payload + b.Blocks[i].Length, EncipheredLength(b.Blocks[i].Length) - 1 - b.Blocks[i].Length, 0);
-      if (coder && !key.empty()) {
-        for (int i = 0; i < b.Count; ++i)
-          b.Blocks[i].Length = coder->Encipher(key, b.Blocks[i].Payload, b.Blocks[i].Length);
-        b.Enciphered = true;
-      }
-    };
-    // Writes the coded blocks in order, each with its progress, then raises what ended the batch.
-    auto takeBatch = [&](TWriteBatch& b) {
-      for (int i = 0; i < b.Count; ++i) {
-        TWriteBatch::TBlock& k = b.Blocks[i];
-        int32_t length = k.Length;
-        if (encrypted && !b.Enciphered) {
-          if (FKey.empty()) EnterCryptKey();
-          int32_t enciphered = length;
-          EncryptBlock(k.Payload, k.Payload, length, enciphered);
-          if (enciphered < 0 || enciphered > length + 8) throw EArchiverCompress(compressFailed);
-          length = enciphered;
-        }
-
-        if (NeedSpace(int64_t{length} + BlockRecordHeaderSize)) entry.StartOffset = static_cast<uint32_t>(k.SourcePosition);
-        if (Position() - FArchiveStart + length + BlockRecordHeaderSize > UINT32_MAX)
-          throw rtl::EWriteError("Stream write error");
-        uint8_t* record = k.Payload - head;
-        WriteLE32(record, static_cast<uint32_t>(k.Stored ? -length : length));
-        WriteLE32(record + 4, ~b.Sums[i]);
-        FStream->WriteBuffer(record, length + static_cast<int32_t>(head));
-
-        int32_t recordSize = length + static_cast<int32_t>(BlockRecordHeaderSize);
-        entry.SegmentSize += k.N;
-        entry.SegmentCompressedSize += recordSize;
-        entry.CompressedSize += recordSize;
-        FHeader.SegmentInfo.Size += k.N;
-        FHeader.SegmentInfo.CompressedSize += recordSize;
-        FProcessed += k.N;
-        ReportProgress();
-      }
-      if (b.Failure) std::rethrow_exception(b.Failure);
-    };
-
-    int64_t at = 0;
+    TBlockWorkers* const workers = PipelineWorkers();
     if (!workers) {
       TWriteBatch b;
+      b.Params = CodeParams(entry.Has(ffEncrypted), nullptr, std::min<int64_t>(FHeader.BlockSize, entry.Size));
+      int64_t at = 0;
       while (at < entry.Size) {
-        EnsureBuffers(batch * stride1, batch * stride2);
+        EnsureBuffers(b.Params.Batch * b.Params.Stride1, b.Params.Batch * b.Params.Stride2);
         b.Plain = FBuffer1.data();
         b.Packed = FBuffer2.data();
-        at = readBatch(b, at);
-        codeBatch(b, nullptr, {});
-        takeBatch(b);
+        at = ReadBatch(b, source, entry.Size, at);
+        CodeBatch(b, nullptr);
+        TakeBatch(b);
       }
     } else {
-      // A few batches a thread in flight; this thread reads the next ones
-      // while the oldest is coded, and writes them in their order.
-      const size_t depth = static_cast<size_t>((large ? 1 : 2) * workers->Threads());
-      std::vector<TWriteBatch> ring(depth);
-      for (size_t j = 0; j < depth; ++j) {
-        std::vector<uint8_t>& plain = workers->Scratch(1 + 2 * j);
-        std::vector<uint8_t>& packed = workers->Scratch(2 + 2 * j);
-        if (static_cast<int64_t>(plain.size()) < batch * stride1) plain.resize(static_cast<size_t>(batch * stride1));
-        if (static_cast<int64_t>(packed.size()) < batch * stride2) packed.resize(static_cast<size_t>(batch * stride2));
-        ring[j].Plain = plain.data();
-        ring[j].Packed = packed.data();
+      // With workers the batches of this file, and those of the planned
+      // files after it, are coded on their threads while this one reads the
+      // next ones and writes the oldest in its turn.
+      if (!FPipeline) FPipeline = std::make_unique<TPipeline>();
+      TPipeline& pipe = *FPipeline;
+      if (!planned) {
+        DropPlan();
+        planned = &pipe.Files.emplace_front();
       }
-      // However the file ends, the workers are done with the batches first.
-      struct TRingWait {
-        TBlockWorkers& Workers;
-        std::vector<TWriteBatch>& Ring;
-        ~TRingWait() {
-          for (TWriteBatch& b : Ring) Workers.Wait(b.Task);
+      TPlannedFile& file = *planned;
+      if (file.Batches == 0) {
+        file.LookedUp = true;
+        file.Source = &source;
+        file.Size = entry.Size;
+        file.Params = CodeParams(entry.Has(ffEncrypted), workers, FHeader.BlockSize);
+      }
+      try {
+        for (;;) {
+          FillPipeline(*workers, file.Params);
+          if (file.Batches == 0) break;  // FillPipeline reads this file first: it is all read
+          TWriteBatch& b = pipe.Ring[pipe.Taken % pipe.Ring.size()];
+          workers->Wait(b.Task);
+          ++pipe.Taken;
+          --file.Batches;
+          TakeBatch(b);
         }
-      } ringWait{*workers, ring};
-      size_t posted = 0, taken = 0;
-      bool ended = false;
-      while (taken < posted || (!ended && at < entry.Size)) {
-        while (!ended && at < entry.Size && posted - taken < depth) {
-          TWriteBatch& b = ring[posted++ % depth];
-          at = readBatch(b, at);
-          ended = b.Failure != nullptr;
-          b.Task.Work = [&b, &codeBatch, workers, key = encrypted ? FKey : AnsiString()](int thread) {
-            codeBatch(b, &workers->Coder(thread), key);
-          };
-          workers->Post(b.Task);
+      } catch (...) {
+        // What the workers still code of this file is not wanted.
+        while (file.Batches > 0) {
+          workers->Wait(pipe.Ring[pipe.Taken++ % pipe.Ring.size()].Task);
+          --file.Batches;
         }
-        TWriteBatch& b = ring[taken++ % depth];
-        workers->Wait(b.Task);
-        takeBatch(b);
+        file.Ended = true;
+        throw;
       }
     }
   } catch (...) {
@@ -540,6 +619,113 @@ void TCustomArchiver::WriteBlocks(rtl::TStream& source) {
     throw;
   }
   LeaveState(osWritingData);
+}
+
+TBlockWorkers* TCustomArchiver::PipelineWorkers() { return OnCompressBlock || OnCryptBlock ? nullptr : Workers(); }
+
+void TCustomArchiver::PlanFiles(const std::vector<AnsiString>& fileNames) {
+  if (!PipelineWorkers()) return;
+  if (!FPipeline) FPipeline = std::make_unique<TPipeline>();
+  for (const AnsiString& name : fileNames) FPipeline->Files.emplace_back().Name = name;
+}
+
+TCustomArchiver::TPlannedFile* TCustomArchiver::TakePlanned(const AnsiString& fileName) {
+  if (!FPipeline || FPipeline->Files.empty()) return nullptr;
+  if (FPipeline->Files.front().Name == fileName) return &FPipeline->Files.front();
+  DropPlan();
+  return nullptr;
+}
+
+bool TCustomArchiver::PlannedUsable(const TPlannedFile& planned, int64_t size, uint16_t mode,
+                                    const TCodeParams& now) const {
+  if (!planned.Owned || planned.Size != size || planned.Mode != mode) return false;
+  const TCodeParams& p = planned.Params;
+  return p.Batch == now.Batch && p.Room == now.Room && p.HandlerRoom == now.HandlerRoom && p.BlockSize == now.BlockSize &&
+         p.Level == now.Level && p.Compressed == now.Compressed && p.Encrypted == now.Encrypted &&
+         (p.Key.empty() || p.Key == now.Key) && p.CompressFailed == now.CompressFailed;
+}
+
+void TCustomArchiver::FillPipeline(TBlockWorkers& workers, const TCodeParams& shape) {
+  TPipeline& pipe = *FPipeline;
+  // A few batches a thread in flight (bounded memory), and files looked up
+  // only so far ahead.
+  constexpr size_t kFilesAhead = 64;
+  const size_t depth = static_cast<size_t>((shape.Batch > 1 ? 3 : 1) * workers.Threads());
+  if (pipe.Ring.size() != depth || pipe.Stride1 < shape.Stride1 || pipe.Stride2 < shape.Stride2 || pipe.Batch < shape.Batch) {
+    if (pipe.Posted != pipe.Taken) return;  // the ring changes only when empty
+    pipe.Ring = std::vector<TWriteBatch>(depth);
+    pipe.Buffers.resize(2 * depth);
+    for (size_t j = 0; j < depth; ++j) {
+      pipe.Buffers[2 * j].resize(static_cast<size_t>(shape.Batch * shape.Stride1));
+      pipe.Buffers[2 * j + 1].resize(static_cast<size_t>(shape.Batch * shape.Stride2));
+      pipe.Ring[j].Plain = pipe.Buffers[2 * j].data();
+      pipe.Ring[j].Packed = pipe.Buffers[2 * j + 1].data();
+    }
+    pipe.Stride1 = shape.Stride1;
+    pipe.Stride2 = shape.Stride2;
+    pipe.Batch = shape.Batch;
+    pipe.Posted = pipe.Taken = 0;
+  }
+  size_t first = 0;
+  while (pipe.Posted - pipe.Taken < depth) {
+    while (first < pipe.Files.size() && first < kFilesAhead && pipe.Files[first].AllRead()) ++first;
+    if (first >= pipe.Files.size() || first >= kFilesAhead) return;
+    TPlannedFile& file = pipe.Files[first];
+    if (!file.LookedUp) {
+      LookUpPlanned(file);
+      continue;
+    }
+    TWriteBatch& b = pipe.Ring[pipe.Posted % depth];
+    b.Params = file.Params;
+    b.Params.Stride1 = pipe.Stride1;
+    b.Params.Stride2 = pipe.Stride2;
+    file.ReadAt = ReadBatch(b, *file.Source, file.Size, file.ReadAt);
+    file.Ended = b.Failure != nullptr;
+    ++file.Batches;
+    ++pipe.Posted;
+    b.Task.Work = [this, &b, &workers](int thread) { CodeBatch(b, &workers.Coder(thread)); };
+    workers.Post(b.Task);
+  }
+}
+
+// Only what AddFile would read is read ahead: a file it would open, whole.
+void TCustomArchiver::LookUpPlanned(TPlannedFile& file) {
+  file.LookedUp = true;
+  int64_t size = 0;
+  uint32_t attr;
+  rtl::TDateTime date;
+  if (!SourceFileFacts(file.Name, size, attr, date) || size <= 0 || FHeader.BlockSize == 0 ||
+      size + (size / FHeader.BlockSize + 1) * kBlockOverhead > INT32_MAX)
+    return;
+  file.Mode = platform::fmOpenRead |
+              (Options().Contains(oSecureAccess) ? platform::fmShareDenyWrite : platform::fmShareDenyNone);
+  try {
+    file.Owned = std::make_unique<platform::TFileStream>(file.Name, file.Mode);
+  } catch (const rtl::EStreamError&) {
+    return;  // AddFile meets the failure in its turn
+  }
+  file.Source = file.Owned.get();
+  file.Size = size;
+  const bool encrypted = FHeader.Has(afEncrypted) || Options().Contains(oEncryptFiles);
+  file.Params = CodeParams(encrypted, PipelineWorkers(), FHeader.BlockSize);
+}
+
+void TCustomArchiver::DropFirstPlanned() {
+  if (!FPipeline || FPipeline->Files.empty()) return;
+  TPipeline& pipe = *FPipeline;
+  TPlannedFile& file = pipe.Files.front();
+  while (file.Batches > 0) {
+    Workers()->Wait(pipe.Ring[pipe.Taken++ % pipe.Ring.size()].Task);
+    --file.Batches;
+  }
+  pipe.Files.pop_front();
+}
+
+void TCustomArchiver::DropPlan() {
+  if (!FPipeline) return;
+  TPipeline& pipe = *FPipeline;
+  while (pipe.Taken != pipe.Posted) Workers()->Wait(pipe.Ring[pipe.Taken++ % pipe.Ring.size()].Task);
+  pipe.Files.clear();
 }
 
 bool TCustomArchiver::CompressBlock(void* dest, int32_t& destSize, const void* src, int32_t srcSize) {
@@ -777,6 +963,7 @@ void TCustomArchiver::DoSetComment(const AnsiString& text) {
 // ---- closing ------------------------------------------------------------------------
 
 void TCustomArchiver::BeforeClose() {
+  DropPlan();
   UpdateFirstSegment();
   TCustomExtractor::BeforeClose();
 }

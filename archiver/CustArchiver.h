@@ -56,6 +56,12 @@ class TCustomArchiver : public TCustomExtractor {
   void SetComment(const AnsiString& text);
   // The name AddFile stores for a file, by PathStorage and the starting folder.
   AnsiString StoredName(const AnsiString& fileName) const;
+  // Names files that the next AddFile calls add, in this order. With worker
+  // threads, the blocks of the files after the one being written are read
+  // and coded meanwhile, a few blocks a thread; every event, error and
+  // decision still comes when its file is added, as without a plan. Adding
+  // a file out of this order drops what was prepared; so does Close.
+  void PlanFiles(const std::vector<AnsiString>& fileNames);
 
   // ---- events ----
   TAddFileEvent OnAddFile;
@@ -104,9 +110,41 @@ class TCustomArchiver : public TCustomExtractor {
   // Asks for another folder for segment n until its drive has room.
   void AskForNewPlace(int segment);
 
-  // The blocks of `source` after the current entry's record.
-  void WriteBlocks(rtl::TStream& source);
   struct TWriteBatch;
+  struct TCodeParams;
+  struct TPlannedFile;
+  struct TPipeline;
+  // The blocks of `source` after the current entry's record; `planned` is
+  // the pipeline's file for it (its first blocks maybe coded already).
+  void WriteBlocks(rtl::TStream& source, TPlannedFile*& planned);
+  // How the blocks of a file are coded now; `largest` bounds its blocks.
+  TCodeParams CodeParams(bool encrypted, TBlockWorkers* workers, int64_t largest);
+  // Reads the next blocks from `at` (a failure ends the batch); returns where reading stopped.
+  int64_t ReadBatch(TWriteBatch& b, rtl::TStream& source, int64_t size, int64_t at);
+  // Compresses the blocks read, chooses their stored form and sums them; a
+  // coder (on any thread) also enciphers them when it has the key. Without
+  // one, the component's own steps run on this thread.
+  void CodeBatch(TWriteBatch& b, TBlockCoder* coder);
+  // Writes the coded blocks in order, each with its progress, then raises what ended the batch.
+  void TakeBatch(TWriteBatch& b);
+  // The workers that may code blocks ahead (none while a handler codes them).
+  TBlockWorkers* PipelineWorkers();
+  // The planned file `fileName` when it is the next one; otherwise the plan is dropped.
+  TPlannedFile* TakePlanned(const AnsiString& fileName);
+  // The planned file can give the blocks of the file being added.
+  bool PlannedUsable(const TPlannedFile& planned, int64_t size, uint16_t mode, const TCodeParams& now) const;
+  // Reads and posts batches of the planned files, in their order, while the ring has room.
+  void FillPipeline(TBlockWorkers& workers, const TCodeParams& shape);
+  // Looks a planned file up and opens it for reading ahead.
+  void LookUpPlanned(TPlannedFile& file);
+  // The first planned file leaves, its batches done with.
+  void DropFirstPlanned();
+  // Every planned file leaves.
+  void DropPlan();
+  void DropPrepared() override {
+    DropPlan();
+    TCustomExtractor::DropPrepared();
+  }
   // Where the archive ended before an addition.
   struct TArchiveEnd {
     uint16_t Segment;
@@ -134,6 +172,7 @@ class TCustomArchiver : public TCustomExtractor {
   // and the segment files made.
   bool FSpanned = false;
   std::vector<AnsiString> FStartedSegments;
+  std::unique_ptr<TPipeline> FPipeline;
 };
 
 }  // namespace archiver

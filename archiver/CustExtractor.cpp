@@ -66,6 +66,7 @@ TCustomExtractor::TCustomExtractor(rtl::TComponent* owner, std::unique_ptr<TMess
     : TArchiverRoot(owner, std::move(messages)) {}
 
 TCustomExtractor::~TCustomExtractor() {
+  WaitAhead();
   CloseOnDestroy();
   SetSFXGenerator(nullptr);
 }
@@ -73,6 +74,7 @@ TCustomExtractor::~TCustomExtractor() {
 void TCustomExtractor::SetThreads(int value) {
   value = std::clamp(value, 1, 64);
   if (value == FThreads || IsBusy()) return;
+  DropPrepared();
   FThreads = value;
   FWorkers.reset();
 }
@@ -115,6 +117,12 @@ void TCustomExtractor::StartOperation() {
   TArchiverRoot::StartOperation();
 }
 
+// The workers are done with what was read ahead before its buffer goes.
+void TCustomExtractor::FreeBuffers() {
+  WaitAhead();
+  TArchiverRoot::FreeBuffers();
+}
+
 uint16_t TCustomExtractor::GetOpenMode() const { return platform::fmOpenRead | platform::fmShareDenyWrite; }
 
 void TCustomExtractor::LoadTotals() {
@@ -135,6 +143,7 @@ void TCustomExtractor::AfterOpen() {
 }
 
 void TCustomExtractor::BeforeClose() {
+  WaitAhead();
   if (OnBeforeClose) OnBeforeClose(this);
   CloseSolid();
 }
@@ -266,6 +275,7 @@ bool TCustomExtractor::CheckSegmentEnd() {
 
 void TCustomExtractor::MoveToSegment(int segment) {
   if (FHeader.Segment == segment) return;
+  FAheadStream = nullptr;  // what was read ahead lies in the segment left
   TTimingPause pause(*this);
   // The segment left stays at hand until the new one is read: when that
   // fails, the component is back where the current entry was read, so that
@@ -674,13 +684,8 @@ void TCustomExtractor::ReadFileData(rtl::TStream* out) {
   int64_t at = FCurrentEntry.StartOffset;
   if (at > size || (at != 0 && !single)) RaiseDamaged();
   if (out) out->Seek(at, rtl::soBeginning);
-  FAheadRecords.clear();
-  FAheadNext = 0;
-  // Whatever ends the file, the workers are done with the records read ahead.
-  struct TAheadWait {
-    TCustomExtractor& Owner;
-    ~TAheadWait() { Owner.WaitAhead(); }
-  } aheadWait{*this};
+  // What was read ahead for an earlier file and not taken is not this file's.
+  FAheadNext = FAheadEnd;
   // Deciphering comes before the checksum: on the caller's thread it goes
   // block by block, so only plain entries are read ahead, unless workers decode.
   const bool ahead = !FCurrentEntry.Has(ffEncrypted) || DecodeWorkers();
@@ -692,7 +697,7 @@ void TCustomExtractor::ReadFileData(rtl::TStream* out) {
     do {
       // Records read ahead lie before the stream's position. A part's data
       // that runs past the segment's data is cut short or damaged.
-      const bool readAhead = FAheadNext < FAheadRecords.size();
+      const bool readAhead = FAheadNext < FAheadEnd;
       if (!readAhead && AtSegmentEnd()) throw rtl::EReadError("Stream read error");
       if (ahead && !readAhead) ReadAhead(stored - sum);
       const uint8_t* data;
@@ -727,7 +732,7 @@ int64_t TCustomExtractor::ReadBlock(const uint8_t*& data, int32_t& length) {
   const bool encrypted = FCurrentEntry.Has(ffEncrypted);
   const TAheadRecord* decoded = nullptr;  // decoded by a worker
   bool summed = false;
-  if (FAheadNext < FAheadRecords.size()) {
+  if (FAheadNext < FAheadEnd) {
     const size_t index = FAheadNext++;
     const TAheadRecord& record = FAheadRecords[index];
     stored = record.Stored;
@@ -818,9 +823,10 @@ int64_t TCustomExtractor::InflateRoom(int32_t payload) const {
 // it in its turn and the errors come where they always did.
 void TCustomExtractor::ReadAhead(int64_t bytes) {
   constexpr int64_t kAheadBytes = 1 << 20;
+  if (AdoptAhead(bytes)) return;
   WaitAhead();
   FAheadRecords.clear();
-  FAheadNext = 0;
+  FAheadNext = FAheadEnd = 0;
   // Two records must fit, or reading ahead only reads twice.
   if (2 * (int64_t{FHeader.BlockSize} + BlockRecordHeaderSize) > kAheadBytes) return;
   TBlockWorkers* workers = DecodeWorkers();
@@ -831,20 +837,24 @@ void TCustomExtractor::ReadAhead(int64_t bytes) {
   // Each record decoded by the workers has a block of its own: a few a thread.
   const size_t most = workers ? 16 * static_cast<size_t>(workers->Threads()) : SIZE_MAX;
   const int64_t start = Position();
-  bytes = std::min({bytes, DataEnd() - start, kAheadBytes});
+  // With workers, the records of the entries that follow are read too, so
+  // that they are decoded while this file is written.
+  const int64_t window = std::min(DataEnd() - start, kAheadBytes);
+  bytes = std::min(bytes, window);
   if (bytes <= static_cast<int64_t>(BlockRecordHeaderSize)) return;
-  if (static_cast<int64_t>(FAhead.size()) < bytes) FAhead.resize(static_cast<size_t>(bytes));
-  const int32_t got = std::max(FStream->Read(FAhead.data(), static_cast<int32_t>(bytes)), 0);
-  const int64_t limit = GetBlockBufferSize();
-  size_t at = 0;
-  while (at + BlockRecordHeaderSize <= static_cast<size_t>(got) && FAheadRecords.size() < most) {
-    const int32_t stored = static_cast<int32_t>(ReadLE32(FAhead.data() + at));
-    const int64_t payload = PayloadLength(stored);
-    if (payload > limit || at + BlockRecordHeaderSize + payload > static_cast<size_t>(got)) break;
-    FAheadRecords.push_back({stored, ReadLE32(FAhead.data() + at + 4), 0, at + BlockRecordHeaderSize});
-    at += BlockRecordHeaderSize + static_cast<size_t>(payload);
-  }
+  const int64_t wanted = workers ? window : bytes;
+  if (static_cast<int64_t>(FAhead.size()) < wanted) FAhead.resize(static_cast<size_t>(wanted));
+  const int32_t got = std::max(FStream->Read(FAhead.data(), static_cast<int32_t>(wanted)), 0);
+  const size_t part = std::min(static_cast<size_t>(got), static_cast<size_t>(bytes));
+  const size_t at = AheadRecords(0, part, most, encrypted);
+  FAheadEnd = FAheadRecords.size();
+  if (workers && at == static_cast<size_t>(bytes)) PeekAhead(at, static_cast<size_t>(got), most);
+
   if (at != static_cast<size_t>(got)) FStream->Seek(start + static_cast<int64_t>(at), rtl::soBeginning);
+  FAheadBase = start;
+  FAheadStream = FStream.get();
+  FAheadSegment = FHeader.Segment;
+  FAheadKey = FKey;
   if (workers) {
     if (!FAheadRecords.empty()) DecodeAhead(*workers);
     return;
@@ -862,6 +872,74 @@ void TCustomExtractor::ReadAhead(int64_t bytes) {
   for (size_t i = 0; i < sums.size(); ++i) FAheadRecords[i].Sum = sums[i];
 }
 
+size_t TCustomExtractor::AheadRecords(size_t at, size_t end, size_t most, bool encrypted) {
+  const int64_t limit = GetBlockBufferSize();
+  while (at + BlockRecordHeaderSize <= end && FAheadRecords.size() < most) {
+    const int32_t stored = static_cast<int32_t>(ReadLE32(FAhead.data() + at));
+    const int64_t payload = PayloadLength(stored);
+    if (payload > limit || at + BlockRecordHeaderSize + payload > end) break;
+    TAheadRecord& record = FAheadRecords.emplace_back();
+    record.Stored = stored;
+    record.Checksum = ReadLE32(FAhead.data() + at + 4);
+    record.At = at + BlockRecordHeaderSize;
+    record.Encrypted = encrypted;
+    at += BlockRecordHeaderSize + static_cast<size_t>(payload);
+  }
+  return at;
+}
+
+// The entry records after the part read lie in the buffer too: the block
+// records of the entries they describe are taken as well, for when their
+// turn comes. Anything unusual ends this; the one-by-one path meets it then.
+void TCustomExtractor::PeekAhead(size_t at, size_t got, size_t most) {
+  // Where FileFlags and SegmentCompressedSize lie after the name.
+  constexpr size_t kFlags = 4 + 24, kStored = 4 + 37;
+  while (FAheadRecords.size() < most && at + EntryFixedSize <= got) {
+    const uint32_t nameLength = ReadLE32(FAhead.data() + at);
+    if (nameLength > got - at - EntryFixedSize) return;
+    const uint8_t flags = FAhead[at + nameLength + kFlags];
+    const int32_t stored = static_cast<int32_t>(ReadLE32(FAhead.data() + at + nameLength + kStored));
+    at += EntryFixedSize + nameLength;
+    if (stored < 0) return;
+    if (stored == 0) continue;
+    const bool encrypted = (flags & ffEncrypted) != 0;
+    if ((flags & ffFolder) || (encrypted && FKey.empty())) return;
+    const size_t end = std::min(got, at + static_cast<size_t>(stored));
+    const size_t reached = AheadRecords(at, end, most, encrypted);
+    if (reached != at + static_cast<size_t>(stored)) return;
+    at = reached;
+  }
+}
+
+// The records that the last read ahead found for the part that begins here.
+bool TCustomExtractor::AdoptAhead(int64_t bytes) {
+  if (FAheadEnd >= FAheadRecords.size() || FAheadStream != FStream.get() || FAheadSegment != FHeader.Segment ||
+      FAheadKey != FKey)
+    return false;
+  const bool encrypted = FCurrentEntry.Has(ffEncrypted);
+  const int64_t start = Position();
+  auto headAt = [&](const TAheadRecord& record) {
+    return FAheadBase + static_cast<int64_t>(record.At) - static_cast<int64_t>(BlockRecordHeaderSize);
+  };
+  // The entries passed over in between leave their records untaken.
+  size_t first = FAheadEnd;
+  while (first < FAheadRecords.size() && headAt(FAheadRecords[first]) < start) ++first;
+  int64_t next = start;
+  size_t end = first;
+  for (; end < FAheadRecords.size(); ++end) {
+    const TAheadRecord& record = FAheadRecords[end];
+    const int64_t size = BlockRecordHeaderSize + PayloadLength(record.Stored);
+    if (headAt(record) != next || record.Encrypted != encrypted || next + size - start > bytes)
+      break;
+    next += size;
+  }
+  if (end == first) return false;
+  FAheadNext = first;
+  FAheadEnd = end;
+  FStream->Seek(next, rtl::soBeginning);
+  return true;
+}
+
 TBlockWorkers* TCustomExtractor::DecodeWorkers() {
   return OnUncompressBlock || OnDecryptBlock ? nullptr : Workers();
 }
@@ -876,7 +954,6 @@ void TCustomExtractor::DecodeAhead(TBlockWorkers& workers) {
   const size_t threads = static_cast<size_t>(workers.Threads());
   // Two tasks a thread at least, so that the caller's writes overlap the workers' decoding.
   FAheadGroup = std::clamp<size_t>((count + 2 * threads - 1) / (2 * threads), 1, kGroup);
-  const bool encrypted = FCurrentEntry.Has(ffEncrypted);
   const size_t room = static_cast<size_t>(std::min<int64_t>(FHeader.BlockSize, INT32_MAX));
   std::vector<uint8_t>& output = workers.Scratch(0);
   if (output.size() < count * room) output.resize(count * room);
@@ -884,7 +961,7 @@ void TCustomExtractor::DecodeAhead(TBlockWorkers& workers) {
   for (size_t first = 0; first < count; first += FAheadGroup) {
     const size_t n = std::min(FAheadGroup, count - first);
     TBlockWorkers::TTask& task = FAheadTasks.emplace_back();
-    task.Work = [this, &workers, first, n, encrypted, room, outputs, key = FKey](int thread) {
+    task.Work = [this, &workers, first, n, room, outputs, key = FKey](int thread) {
       TBlockCoder& coder = workers.Coder(thread);
       const uint8_t* payloads[kGroup];
       size_t lengths[kGroup];
@@ -893,7 +970,7 @@ void TCustomExtractor::DecodeAhead(TBlockWorkers& workers) {
         TAheadRecord& record = FAheadRecords[first + i];
         uint8_t* payload = FAhead.data() + record.At;
         record.Plain = static_cast<int32_t>(PayloadLength(record.Stored));
-        if (encrypted) {
+        if (record.Encrypted) {
           const int32_t length = record.Plain;
           record.Plain = coder.Decipher(key, payload, length);
           if (record.Plain > length) record.Plain = -1;
@@ -922,6 +999,8 @@ void TCustomExtractor::DecodeAhead(TBlockWorkers& workers) {
 void TCustomExtractor::WaitAhead() {
   if (FWorkers) FWorkers->WaitAll(FAheadTasks);
   FAheadTasks.clear();
+  FAheadRecords.clear();
+  FAheadNext = FAheadEnd = 0;
 }
 
 bool TCustomExtractor::UncompressBlock(void* dest, int32_t& destSize, const void* src, int32_t srcSize) {

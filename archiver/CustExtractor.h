@@ -73,6 +73,7 @@ class TCustomExtractor : public TArchiverRoot {
   TCustomExtractor(rtl::TComponent* owner, std::unique_ptr<TMessages> messages);
 
   void StartOperation() override;
+  void FreeBuffers() override;
   void AfterOpen() override;
   void BeforeClose() override;
   void LoadTotals() override;
@@ -93,6 +94,8 @@ class TCustomExtractor : public TArchiverRoot {
   virtual std::unique_ptr<TBlockCoder> NewBlockCoder() const { return nullptr; }
   // The workers, when Threads is above 1 and the class has a coder.
   TBlockWorkers* Workers();
+  // Whatever was prepared on the workers is given up (they are about to go).
+  virtual void DropPrepared() { WaitAhead(); }
 
   // Segments. MoveToSegment reads the continuation record while a file's data
   // is read or passed over.
@@ -160,9 +163,25 @@ class TCustomExtractor : public TArchiverRoot {
     int32_t Plain = 0;
     const uint8_t* Output = nullptr;
     int32_t Inflated = -1;
+    bool Encrypted = false;  // of an enciphered entry
   };
+  // The records read ahead: those from FAheadNext up to FAheadEnd are of the
+  // part being read, those after it of the entries that follow.
   std::vector<TAheadRecord> FAheadRecords;
   size_t FAheadNext = 0;  // the first record not yet taken
+  size_t FAheadEnd = 0;
+  // Where FAhead was read from, and with what key.
+  int64_t FAheadBase = 0;
+  const rtl::TStream* FAheadStream = nullptr;
+  int FAheadSegment = 0;
+  AnsiString FAheadKey;
+  // Takes the block records that lie whole between `at` and `end` of FAhead
+  // (at most `most` in all); returns where they end.
+  size_t AheadRecords(size_t at, size_t end, size_t most, bool encrypted);
+  // Takes the records of the entries that follow in FAhead from `at`.
+  void PeekAhead(size_t at, size_t got, size_t most);
+  // Takes, for the part that begins at the position, what was read ahead of it.
+  bool AdoptAhead(int64_t bytes);
   // The workers' tasks for the records read ahead, each for FAheadGroup records.
   std::deque<TBlockWorkers::TTask> FAheadTasks;
   size_t FAheadGroup = 0;

@@ -134,6 +134,8 @@ class ThreadedTest : public TMachineTest {
       a.SetThreads(threads);
       configure(a);
       a.Open();
+      // Told the files to come, the workers code their blocks ahead.
+      a.PlanFiles(Sources());
       for (const AnsiString& f : Sources()) a.AddFile(f);
       a.Close();
       written.ForeignRuns = *a.ForeignRuns;
@@ -240,6 +242,84 @@ TEST_F(ThreadedTest, BlockHandlersSeeOneBlockAtATimeOnTheCallersThread) {
     EXPECT_EQ(calls[i + 1], "progress");
   }
   EXPECT_EQ(compressed, 4);
+}
+
+// Files planned ahead that fail, are refused, are missing, change how they
+// are coded or come out of order: the events and errors are those of one
+// thread, the archive is the same and whole, and what was added extracts.
+TEST_F(ThreadedTest, PlannedFilesThatFailMidwayAsWithOneThread) {
+  const std::vector<AnsiString> plan = {"C:\\src\\text.txt", "C:\\src\\mixed.bin", "C:\\src\\gone.txt",
+                                        "C:\\src\\noise.bin", "C:\\src\\small.txt", "C:\\src\\zeros.dat"};
+  enum TTwist { twReadFails, twAbort, twRefused, twLevel, twOutOfOrder };
+  for (TTwist twist : {twReadFails, twAbort, twRefused, twLevel, twOutOfOrder}) {
+    SCOPED_TRACE(twist);
+    auto run = [&](int threads) {
+      TWritten w;
+      platform::ForceDirectories("C:\\p");
+      platform::DeleteFile("C:\\p\\a.arq");
+      {
+        TWatchedArchiver a;
+        Watch(a, w.Log);
+        a.SetFileName("C:\\p\\a.arq");
+        a.SetErrorAction(eaContinue);
+        a.SetBlockSize(8192);
+        a.SetThreads(threads);
+        bool armed = false;
+        a.OnFileProgress = [&](TArchiverRoot* s, int percent) {
+          w.Log.push_back("progress " + std::to_string(percent));
+          // Midway through mixed.bin.
+          if (!armed || s->BytesProcessed() < 100000) return;
+          armed = false;
+          if (twist == twAbort) s->RequestAbort();
+          if (twist == twReadFails) throw rtl::EReadError("the source could not be read");
+        };
+        a.OnAddFile = [&](TArchiverRoot*, TFileEntry& e, bool& accept) {
+          w.Log.push_back("add " + e.Name);
+          armed = e.Name == "mixed.bin";
+          if (twist == twRefused && e.Name == "mixed.bin") accept = false;
+          if (twist == twLevel && e.Name == "noise.bin") a.SetCompressionLevel(clMaximum);
+        };
+        a.Open();
+        a.PlanFiles(plan);
+        for (size_t i = 0; i < plan.size(); ++i) {
+          const AnsiString& f = twist == twOutOfOrder && i == 3 ? plan[4] : twist == twOutOfOrder && i == 4 ? plan[3] : plan[i];
+          try {
+            w.Log.push_back(std::string("found ") + (a.AddFile(f) ? "yes" : "no"));
+          } catch (const rtl::EAbort&) {
+            w.Log.push_back("aborted");
+          }
+        }
+        a.Close();
+        w.ForeignRuns = *a.ForeignRuns;
+      }
+      w.Files = FilesIn("C:\\p");
+      // What the archive holds extracts whole.
+      TArchiver x;
+      x.SetFileName("C:\\p\\a.arq");
+      x.SetExtractPath(rtl::Format("C:\\px%d", {threads}));
+      x.SetErrorAction(eaAbort);
+      x.SetRestoreAction(raOverwrite);
+      x.OnFileExtracted = [&](TArchiverRoot*, const TFileEntry& e, const AnsiString& dest) {
+        w.Log.push_back("extracted " + e.Name + (ReadFile(dest + e.Name) == ReadFile("C:\\src\\" + e.Name) ? "" : " wrong"));
+      };
+      x.ExtractFiles();
+      x.Close();
+      return w;
+    };
+    TWritten one = run(1);
+    auto logged = [&](const std::string& line) { return std::find(one.Log.begin(), one.Log.end(), line) != one.Log.end(); };
+    EXPECT_TRUE(logged("extracted zeros.dat") && logged("extracted noise.bin") && logged("found no"));
+    EXPECT_EQ(logged("error mixed.bin: the source could not be read"), twist == twReadFails);
+    EXPECT_EQ(logged("aborted"), twist == twAbort);
+    EXPECT_EQ(logged("extracted mixed.bin"), twist != twReadFails && twist != twAbort && twist != twRefused);
+    for (int threads : {2, 4}) {
+      SCOPED_TRACE(threads);
+      TWritten several = run(threads);
+      EXPECT_EQ(several.Log, one.Log);
+      EXPECT_TRUE(several.Files == one.Files);
+      EXPECT_GT(several.ForeignRuns, 0);
+    }
+  }
 }
 
 class ThreadedDamageTest : public ThreadedTest {
@@ -381,6 +461,67 @@ TEST_F(ThreadedDamageTest, AWrongKeyAndAnAbortMidwayAsWithOneThread) {
     std::vector<std::string> one = run(1, wrongKey);
     EXPECT_EQ(run(3, wrongKey), one);
   }
+}
+
+}  // namespace
+
+namespace {
+
+// Many small files read ahead across their entries: a damaged block in one
+// of them, an entry refused before it and one passed over by the restore
+// rule come in their turn, as with one thread.
+TEST_F(ThreadedDamageTest, ReadAheadAcrossEntriesAsWithOneThread) {
+  std::vector<AnsiString> names;
+  for (int i = 0; i < 40; ++i) {
+    names.push_back(rtl::Format("C:\\src\\m%.2d.txt", {i}));
+    MakeFile(names.back(), i % 3 == 0 ? Noise(9000, i) : std::string(5000 + 300 * i, static_cast<char>('a' + i % 26)));
+  }
+  MakeArchive("C:\\m.arq", names, [](TArchiver& a) { a.SetBlockSize(4096); });
+  std::string bytes = ReadFile("C:\\m.arq");
+  const TFileEntry victim = ReadSegment("C:\\m.arq").Records.at(18);  // of random bytes: stored blocks
+  bytes[victim.Offset + victim.RecordSize() + 8 + 100] ^= 0x20;  // its first block's payload
+  int foreignRuns = 0;
+  for (bool test : {false, true}) {
+    SCOPED_TRACE(test ? "test" : "extract");
+    auto run = [&](int threads) {
+      WriteBytes("C:\\m.arq", bytes);
+      TRead read;
+      platform::ForceDirectories("C:\\x");
+      WriteBytes("C:\\x\\m21.txt", "kept");
+      {
+        TWatchedArchiver a;
+        Watch(a, read.Log);
+        a.SetFileName("C:\\m.arq");
+        a.SetExtractPath("C:\\x");
+        a.SetRestoreAction(raSkip);
+        a.SetErrorAction(eaContinue);
+        a.SetThreads(threads);
+        a.OnExtractFile = [&](TArchiverRoot*, const TFileEntry& e, AnsiString&, bool& accept) {
+          accept = e.Name != "m09.txt";
+        };
+        if (test)
+          a.TestFiles();
+        else
+          a.ExtractFiles();
+        read.ForeignRuns = *a.ForeignRuns;
+      }
+      read.Files = FilesIn("C:\\x");
+      for (const auto& file : read.Files) platform::DeleteFile("C:\\x\\" + file.first);
+      return read;
+    };
+    TRead one = run(1);
+    EXPECT_EQ(std::count_if(one.Log.begin(), one.Log.end(),
+                            [](const std::string& line) { return line.rfind("error m18.txt: ", 0) == 0; }),
+              1);
+    for (int threads : {2, 4}) {
+      SCOPED_TRACE(threads);
+      TRead several = run(threads);
+      EXPECT_EQ(several.Log, one.Log);
+      EXPECT_EQ(several.Files, one.Files);
+      foreignRuns += several.ForeignRuns;
+    }
+  }
+  EXPECT_GT(foreignRuns, 0) << "no block was decoded on a worker";
 }
 
 }  // namespace

@@ -404,34 +404,60 @@ class TArq {
       else
         Report("the comment is kept: the archive holds entries already");
     }
-    for (const std::string& path : FCl.Paths) AddPath(WinPathFromArgument(path), 0);
+    // The walk comes first, so that the archiver knows the files to come
+    // and codes their blocks ahead; the steps then run in the walk's order.
+    std::vector<TStep> steps;
+    for (const std::string& path : FCl.Paths) WalkPath(WinPathFromArgument(path), 0, steps);
+    std::vector<AnsiString> files;
+    for (const TStep& step : steps)
+      if (step.Kind == TStep::kFile) files.push_back(step.Path);
+    FArchiver.PlanFiles(files);
+    for (const TStep& step : steps) {
+      switch (step.Kind) {
+        case TStep::kFile:
+          if (!FArchiver.AddFile(step.Path)) {
+            Report(HostText(step.Path) + ": not found");
+            ++FFailures;
+          }
+          break;
+        case TStep::kFolder:
+          FArchiver.AddFile(step.Path);
+          break;
+        case TStep::kReport:
+          Report(HostText(step.Path) + step.Text);
+          ++FFailures;
+          break;
+      }
+    }
     FArchiver.Close();
   }
 
-  void AddPath(const AnsiString& path, int depth) {
+  // One step of adding: a file, a folder entry, or a path to report.
+  struct TStep {
+    enum { kFile, kFolder, kReport } Kind;
+    AnsiString Path;
+    const char* Text = "";
+  };
+
+  void WalkPath(const AnsiString& path, int depth, std::vector<TStep>& steps) {
     int32_t attr = platform::FileGetAttr(path);
     if (attr == -1) {
-      Report(HostText(path) + ": not found");
-      ++FFailures;
+      steps.push_back({TStep::kReport, path, ": not found"});
       return;
     }
     if (!(attr & platform::FILE_ATTRIBUTE_DIRECTORY)) {
       if (IsOwnFile(path)) return;  // never the archive, or a segment of it, into itself
-      if (!FArchiver.AddFile(path)) {
-        Report(HostText(path) + ": not found");
-        ++FFailures;
-      }
+      steps.push_back({TStep::kFile, path});
       return;
     }
     if (depth > kMaxFolderDepth) {
-      Report(HostText(path) + ": folders nested too deep");
-      ++FFailures;
+      steps.push_back({TStep::kReport, path, ": folders nested too deep"});
       return;
     }
     AnsiString folder = rtl::ExcludeTrailingBackslash(path);
-    FArchiver.AddFile(folder + "\\.");
+    steps.push_back({TStep::kFolder, folder + "\\."});
     for (const platform::TFolderEntry& child : platform::ListFolder(folder))
-      AddPath(folder + "\\" + child.Name, depth + 1);
+      WalkPath(folder + "\\" + child.Name, depth + 1, steps);
   }
 
   // The archive being written, or one of its segment files (NAME-NNN.mmm beside it).
