@@ -2,6 +2,11 @@
 
 #include "installer/shell/SetupScript.h"
 
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/Files.h"
 #include "rtl/SysUtils.h"
 
 namespace installer {
@@ -62,9 +67,31 @@ AnsiString TSetupScript::GrupoNome(int n) const { return ReadText(kGrupos, Index
 
 int64_t TSetupScript::SomaArquivosGrupos() const {
   // The count keys are numbered from 2: the count of group "Grupos" + 1 is read.
+  // A key the script does not hold counts 0, so only the numbers written in a
+  // "Grupo_<n>_Arquivos" name of the text are asked for: a huge "Grupos" costs
+  // no more than the script is long.
+  const int64_t last = int64_t{Grupos()} + 1;
+  std::vector<AnsiString> lines;
+  try {
+    lines = platform::ReadTextLines(FileName());
+  } catch (const rtl::Exception&) {
+    return 0;  // no script: every count is the default
+  }
+  const AnsiString prefix = "GRUPO_", suffix = "_ARQUIVOS";
+  std::set<int64_t> numbers;
+  for (const AnsiString& line : lines) {
+    const AnsiString upper = rtl::UpperCase(line);
+    for (size_t at = upper.find(prefix); at != AnsiString::npos; at = upper.find(prefix, at + 1)) {
+      const size_t first = at + prefix.size();
+      size_t end = first;
+      while (end < upper.size() && end - first < 11 && upper[end] >= '0' && upper[end] <= '9') ++end;
+      if (end == first || upper[first] == '0' || upper.compare(end, suffix.size(), suffix) != 0) continue;
+      const int64_t n = std::stoll(upper.substr(first, end - first));
+      if (n >= 2 && n <= last) numbers.insert(n);
+    }
+  }
   int64_t sum = 0;
-  const int32_t grupos = Grupos();
-  for (int64_t n = 2; n <= int64_t{grupos} + 1; ++n) sum += GrupoArquivos(static_cast<int>(n));
+  for (int64_t n : numbers) sum += ReadInteger(kGrupos, "Grupo_" + std::to_string(n) + "_Arquivos");
   return sum;
 }
 

@@ -61,8 +61,13 @@ bool TIniText::Find(std::string_view section, std::string_view key, AnsiString& 
 
 uint32_t ProfileString(std::string_view fileText, std::string_view section, std::string_view key,
                        std::string_view defaultValue, AnsiString& result, uint32_t size) {
+  return ProfileString(TIniText(fileText, TIniText::TSemicolon::Key), section, key, defaultValue, result, size);
+}
+
+uint32_t ProfileString(const TIniText& profile, std::string_view section, std::string_view key,
+                       std::string_view defaultValue, AnsiString& result, uint32_t size) {
   AnsiString value;
-  if (TIniText(fileText, TIniText::TSemicolon::Key).Find(section, key, value)) {
+  if (profile.Find(section, key, value)) {
     if (value.size() > 1 && (value[0] == '"' || value[0] == '\'') && value.back() == value[0])
       value = value.substr(1, value.size() - 2);
   } else {

@@ -44,5 +44,8 @@ class TIniText {
 // truncated to size - 1 characters. Returns the number of characters copied.
 uint32_t ProfileString(std::string_view fileText, std::string_view section, std::string_view key,
                        std::string_view defaultValue, AnsiString& result, uint32_t size);
+// The same over a text read already (with TSemicolon::Key).
+uint32_t ProfileString(const TIniText& profile, std::string_view section, std::string_view key,
+                       std::string_view defaultValue, AnsiString& result, uint32_t size);
 
 }  // namespace platform::sim

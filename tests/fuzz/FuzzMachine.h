@@ -1,19 +1,16 @@
 #pragma once
-// A simulated machine for fuzz targets, made once per process in memory
-// (/dev/shm when there is one), with a fixed clock and dialogs that give
-// every question its default answer.
+// A simulated machine for fuzz targets, made once per process, with its files
+// in memory, a fixed clock and dialogs that give every question its default
+// answer. Its settings folder goes to /dev/shm when there is one.
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 
-#include "platform/Files.h"
 #include "platform/ScriptedDialogs.h"
-#include "platform/sim/SimMachine.h"
 #include "rtl/Clock.h"
-#include "rtl/SysUtils.h"
+#include "tests/fuzz/MemoryMachine.h"
 
 namespace fuzz {
 
@@ -28,7 +25,7 @@ struct TFuzzMachine {
     platform::sim::TMachineOptions options;
     options.FloppyDrive = false;
     platform::sim::CreateMachine(Folder, options);
-    Machine = std::make_unique<platform::sim::TSimMachine>(Folder);
+    Machine = std::make_unique<TMemoryMachine>(Folder);
     platform::SetApi(Machine.get());
     rtl::SetClock(&Clock);
   }
@@ -42,12 +39,11 @@ struct TFuzzMachine {
 
   // Puts the bytes into a file of the machine.
   void Write(const rtl::AnsiString& path, const uint8_t* data, size_t size) {
-    std::ofstream(Machine->HostPath(path), std::ios::binary | std::ios::trunc)
-        .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+    if (!Machine->PutFile(path, std::string(reinterpret_cast<const char*>(data), size))) std::abort();
   }
 
   std::string Folder;
-  std::unique_ptr<platform::sim::TSimMachine> Machine;
+  std::unique_ptr<TMemoryMachine> Machine;
   rtl::TFixedClock Clock;
   platform::TScriptedDialogs Dialogs;
 };

@@ -2,51 +2,47 @@
 // component. The bytes may hold up to three segment files, split at the
 // marker "\nSEGMENT\n" (the first is the archive, the others its -002.mmm and
 // -003.mmm); an archive with the solid flag is read through its inner one.
-// Errors are expected; crashes, leaks, hangs, huge allocations, files
-// written outside the extraction folder or longer than their entry says are
-// findings.
+// The files are the memory machine's. Errors are expected; crashes, leaks,
+// hangs, huge allocations, files written outside the extraction folder or
+// longer than their entry says and files left open are findings.
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <string_view>
+#include <vector>
 
 #include "archiver/Archiver.h"
+#include "platform/Files.h"
+#include "rtl/SysUtils.h"
 #include "tests/fuzz/FuzzMachine.h"
 
 namespace {
 
 struct TArchiveMachine : fuzz::TFuzzMachine {
   TArchiveMachine() {
-    platform::ForceDirectories("C:\\out");
-    platform::ForceDirectories("C:\\arq");
-    OutHost = Machine->HostPath("C:\\out");
-    ArqHost = Machine->HostPath("C:\\arq");
-    TempHost = Machine->HostPath(rtl::ExcludeTrailingBackslash(platform::GetTempFolder()));
-    RootHost = Machine->HostPath("C:\\");
-    Outside = OutsideCount();
-  }
-
-  // Names on drive C: besides the extraction folder, the archive's folder
-  // and the temporary folder (where a solid archive's inner one goes).
-  size_t OutsideCount() {
-    size_t n = 0;
-    for (auto it = fuzz::fs::recursive_directory_iterator(RootHost); it != fuzz::fs::recursive_directory_iterator();
-         ++it) {
-      std::string path = it->path().string();
-      if (path == OutHost || path == ArqHost || path == TempHost) {
-        it.disable_recursion_pending();
-        continue;
-      }
-      ++n;
+    for (const rtl::AnsiString& folder : {rtl::AnsiString("C:\\out"), rtl::AnsiString("C:\\arq"),
+                                          rtl::ExcludeTrailingBackslash(platform::GetTempFolder())}) {
+      platform::ForceDirectories(folder);
+      Kept.push_back(Machine->Key(folder));
     }
-    return n;
+    Out = Kept[0] + "\\";
   }
 
-  std::string OutHost, ArqHost, TempHost, RootHost;
-  size_t Outside = 0;
-  size_t Runs = 0;
+  // Every name of the machine is in the extraction folder, the archive's
+  // folder or the temporary folder (where a solid archive's inner one goes).
+  bool AllInside() const {
+    for (const auto& [key, node] : Machine->Nodes()) {
+      bool inside = false;
+      for (const rtl::AnsiString& kept : Kept) inside = inside || key == kept || key.starts_with(kept + "\\") || kept.starts_with(key + "\\");
+      if (!inside) return false;
+    }
+    return true;
+  }
+
+  std::vector<rtl::AnsiString> Kept;
+  rtl::AnsiString Out;
 };
 
 TArchiveMachine& Machine() {
@@ -58,9 +54,6 @@ TArchiveMachine& Machine() {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   TArchiveMachine& m = Machine();
-  std::error_code ignored;
-  fuzz::fs::remove_all(m.ArqHost, ignored);
-  fuzz::fs::create_directories(m.ArqHost);
   constexpr std::string_view kMarker = "\nSEGMENT\n";
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
   const char* names[] = {"C:\\arq\\fuzz.arq", "C:\\arq\\fuzz-002.mmm", "C:\\arq\\fuzz-003.mmm"};
@@ -102,21 +95,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   int64_t largest = 0;
   for (const auto& [name, bytes] : stated) largest = std::max(largest, bytes);
-  for (const auto& e : fuzz::fs::recursive_directory_iterator(m.OutHost, ignored)) {
-    if (!e.is_regular_file()) continue;
-    auto found = stated.find(rtl::UpperCase(e.path().filename().string()));
-    if (static_cast<int64_t>(e.file_size()) > (found == stated.end() ? largest : found->second)) {
-      std::fprintf(stderr, "%s is longer than its entry says\n", e.path().c_str());
+  for (const auto& [key, node] : m.Machine->Nodes()) {
+    if (node.Folder || !key.starts_with(m.Out)) continue;
+    auto found = stated.find(rtl::UpperCase(node.Name));
+    if (std::max<uint64_t>(node.Data.size(), node.Reach) >
+        static_cast<uint64_t>(found == stated.end() ? largest : found->second)) {
+      std::fprintf(stderr, "%s is longer than its entry says\n", key.c_str());
       std::abort();
     }
   }
-  fuzz::fs::remove_all(m.OutHost, ignored);
-  fuzz::fs::create_directories(m.OutHost);
-  if (m.OutsideCount() != m.Outside) {
+  if (!m.AllInside()) {
     std::fprintf(stderr, "a file was written outside the extraction folder\n");
     std::abort();
   }
-  if (++m.Runs % 64 == 0)
-    for (const auto& e : fuzz::fs::directory_iterator(m.TempHost)) fuzz::fs::remove_all(e.path(), ignored);
+  if (m.Machine->OpenHandles() != 0) {
+    std::fprintf(stderr, "a file was left open\n");
+    std::abort();
+  }
+  m.Machine->Clear(m.Kept);
+  m.Dialogs.Clear();
   return 0;
 }

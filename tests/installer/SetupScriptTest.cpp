@@ -14,10 +14,14 @@ const AnsiString kScript = "D:\\SETUP.STP";
 
 class SetupScript : public testing::Test {
  protected:
+  // The profile reader's value, and the line in the script's text.
   void Set(const AnsiString& section, const AnsiString& key, const AnsiString& value) {
     api.SetProfile(kScript, section, key, value);
+    text += "[" + section + "]\r\n" + key + "=" + value + "\r\n";
+    api.AddFile(kScript, text);
   }
   fake::TFakeApi api;
+  std::string text;
   TSetupScript script{kScript};
 };
 
@@ -95,6 +99,20 @@ TEST_F(SetupScript, GroupFileCountsAreNumberedFromTwo) {
   EXPECT_EQ(script.SomaArquivosGrupos(), 42);
   Set("Grupos", "Grupos", "0");
   EXPECT_EQ(script.SomaArquivosGrupos(), 0);
+}
+
+TEST_F(SetupScript, AHugeGroupCountReadsOnlyTheCountsWritten) {
+  // Only the counts the script names are read: a count of two thousand
+  // million groups takes no longer than the script is long.
+  Set("Grupos", "Grupos", "2147483647");
+  Set("Grupos", "Grupo_2_Arquivos", "30");
+  Set("Grupos", "grupo_2147483648_arquivos", "12");  // group "Grupos" + 1
+  Set("Grupos", "Grupo_02_Arquivos", "500");  // another key: not group 2
+  Set("Grupos", "Grupo_1_Arquivos", "1000");
+  EXPECT_EQ(script.SomaArquivosGrupos(), 42);
+  size_t reads = 0;
+  for (const std::string& call : api.Calls) reads += call.starts_with("GetPrivateProfileStringA");
+  EXPECT_LE(reads, 3u);
 }
 
 TEST(FolderMacros, RuleAOnlyAtTheStartAndExact) {
