@@ -145,6 +145,7 @@ TTryResult TryMedium(const std::string& medium, const TTryOptions& options) {
         operatorErrors.push_back("the installer did not end");
         app.Terminate();
       }
+      if (options.OnIdle) options.OnIdle(op);
       return false;
     });
     bool ended = false;
@@ -162,6 +163,7 @@ TTryResult TryMedium(const std::string& medium, const TTryOptions& options) {
     clock.OnSleep = nullptr;
   }
   rtl::SetClock(nullptr);
+  if (options.OnEnd) options.OnEnd(m);
 
   for (const platform::TAskedDialog& d : boxes)
     result.Problems.push_back("box \"" + rtl::Utf8FromAnsi(d.Caption) + "\": " + rtl::Utf8FromAnsi(d.Text));

@@ -4,14 +4,26 @@
 // accepted, install, no restart), on the headless display in virtual time,
 // and the report tells what the installation left on the machine.
 
+#include <functional>
 #include <string>
 #include <vector>
+
+namespace platform::sim {
+class TSimMachine;
+}
+namespace ui {
+class TOperator;
+}
 
 namespace vqmmedium {
 
 struct TTryOptions {
   bool Terminal = false;
   std::string Screens;  // host folder for a PNG of each screen; "" for none
+  // Called whenever the installer's loop is idle, with the operator that drives it.
+  std::function<void(ui::TOperator&)> OnIdle;
+  // Called with the machine once the installer has ended, before the report is made.
+  std::function<void(platform::sim::TSimMachine&)> OnEnd;
 };
 
 struct TTryResult {
