@@ -32,6 +32,24 @@ WINE_DIR = "/usr/lib/wine"
 SCREEN = (1024, 768)
 
 
+def loader():
+    """Wine's loader: the 32-bit one where the host runs 32-bit code (it starts
+    64-bit programs too), else the 64-bit one."""
+    wine = os.path.join(WINE_DIR, "wine")
+    try:
+        if subprocess.run([wine, "--version"], capture_output=True, timeout=30).returncode == 0:
+            return wine
+    except (OSError, subprocess.TimeoutExpired):
+        pass
+    return os.path.join(WINE_DIR, "wine64")
+
+
+def is_32_bit(exe):
+    data = open(exe, "rb").read(4096)
+    pe = int.from_bytes(data[0x3C:0x40], "little")
+    return data[pe + 4:pe + 6] == b"\x4c\x01"
+
+
 class Failure(Exception):
     pass
 
@@ -80,7 +98,7 @@ class Prefix:
         self.env = dict(os.environ, WINEPREFIX=path, WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=",
                         WINEARCH="win64", DISPLAY=display, TZ="UTC", LANG="C.UTF-8")
         self.env["PATH"] = WINE_DIR + ":" + self.env.get("PATH", "")
-        self.wine = os.path.join(WINE_DIR, "wine64")
+        self.wine = loader()
 
     def run(self, *args, timeout=60, check=False):
         p = subprocess.run([self.wine, *args], env=self.env, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
@@ -129,8 +147,8 @@ def boot_base(base, wine_sh):
                              text=True).stdout.strip()
     if os.path.exists(stamp) and open(stamp).read().strip() == version:
         return
-    subprocess.run(["bash", wine_sh, "boot", base, os.path.join(WINE_DIR, "wine64")], check=True)
-    subprocess.run(["bash", wine_sh, "stop", base, os.path.join(WINE_DIR, "wine64")])
+    subprocess.run(["bash", wine_sh, "boot", base, loader()], check=True)
+    subprocess.run(["bash", wine_sh, "stop", base, loader()])
     with open(stamp, "w") as f:
         f.write(version + "\n")
 
@@ -315,11 +333,13 @@ class Driver:
 
 # ---- the checks ----------------------------------------------------------------------
 
-def roles_of(prefix):
-    env = prefix.run("cmd", "/c", "echo %USERPROFILE%|%APPDATA%", check=True).stdout.decode().strip()
-    profile, appdata = env.split("|")
+def roles_of(prefix, bits32=False):
+    env = prefix.run("cmd", "/c", "echo %USERPROFILE%;%APPDATA%", check=True).stdout.decode().strip()
+    profile, appdata = env.split(";")
     start_menu = appdata + r"\Microsoft\Windows\Start Menu"
-    return {"<WINDIR>": r"C:\windows", "<WINSYSDIR>": r"C:\windows\system32", "<DESKTOP>": profile + r"\Desktop",
+    # A 32-bit program's system folder is system32 by name; on a 64-bit prefix its files land in syswow64.
+    system = r"C:\windows\syswow64" if bits32 else r"C:\windows\system32"
+    return {"<WINDIR>": r"C:\windows", "<WINSYSDIR>": system, "<DESKTOP>": profile + r"\Desktop",
             "<STARTMENU>": start_menu, "<PROGRAMS>": start_menu + r"\Programs"}
 
 
@@ -581,7 +601,7 @@ def launcher_session(run, prefix, screen, windows, expect, args, terminal):
     run.say(f"the session took {time.time() - started:.0f} s")
     if not prefix:
         return
-    roles = roles_of(prefix)
+    roles = roles_of(prefix, args.bits32)
     check_installation(run, prefix, expect["terminal" if terminal else "server"], roles, args.out)
 
 
@@ -645,7 +665,7 @@ def bad_input(run, prefix, screen, windows, expect, args, name, medium):
         run.check(True, "\"Finalizar\" ended the installer")
     except subprocess.TimeoutExpired:
         run.check(False, "\"Finalizar\" ended the installer")
-    check_installation(run, prefix, expect["server"], roles_of(prefix), args.out)
+    check_installation(run, prefix, expect["server"], roles_of(prefix, args.bits32), args.out)
 
 
 def sdl_session(args, expect_tool, program):
@@ -711,6 +731,7 @@ def main():
         return sdl_session(args, expect_tool, program)
     exes = {"etapix.exe": program(args.windows, "etapix.exe"), "instalar.exe": program(args.windows, "instalar.exe")}
     winlist = program(args.windows, "vqm-winlist.exe")
+    args.bits32 = is_32_bit(exes["instalar.exe"])
 
     # The medium: the demo medium, the launcher's manual, the two programs.
     medium, sources = os.path.join(args.out, "medium"), os.path.join(args.out, "sources")
