@@ -25,6 +25,7 @@ import shutil
 import signal
 import subprocess
 import sys
+import tempfile
 import time
 import zlib
 
@@ -101,8 +102,14 @@ class Prefix:
         self.wine = loader()
 
     def run(self, *args, timeout=60, check=False):
-        p = subprocess.run([self.wine, *args], env=self.env, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
-                           stderr=subprocess.PIPE, timeout=timeout)
+        # Through files, not pipes: what a program starts (Program Manager's group
+        # window) may outlive it and would hold a pipe open.
+        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+            p = subprocess.run([self.wine, *args], env=self.env, stdin=subprocess.DEVNULL, stdout=out, stderr=err,
+                               timeout=timeout)
+            out.seek(0)
+            err.seek(0)
+            p.stdout, p.stderr = out.read(), err.read()
         if check and p.returncode != 0:
             raise Failure(f"wine {' '.join(args)}: exit {p.returncode}: {p.stderr.decode(errors='replace')}")
         return p
