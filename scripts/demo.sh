@@ -23,12 +23,12 @@ bash scripts/install-deps.sh
 
 if [ "${1:-}" = --wine ]; then
   cmake --preset default >/dev/null
-  cmake --build build/default -j "$(nproc)" --target vqm-wine-expect vqm-medium vqm-machine
+  cmake --build build/default -j "$(nproc)" --target vqm-wine-expect vqm-demomedium vqm-launcherdemo arq
   # Wine runs 32-bit programs only where the host runs 32-bit code.
   preset=win32
   /usr/lib/wine/wine --version >/dev/null 2>&1 || preset=win64
   cmake --preset $preset >/dev/null
-  cmake --build build/$preset -j "$(nproc)" --target etapix instalar vqm-winlist
+  cmake --build build/$preset -j "$(nproc)" --target etapix instalar vqm-fbsetup vqm-winlist
   out=build/$preset/demo-wine
   if [ -n "${DISPLAY:-}" ] && [ "${VQM_DISPLAY:-}" != headless ]; then
     python3 tests/wine-e2e/driver.py --linux build/default --windows build/$preset --out $out --demo

@@ -687,6 +687,7 @@ def sdl_session(args, expect_tool, program):
     medium, machine = os.path.join(args.out, "medium-sdl"), os.path.join(args.out, "machine-sdl")
     for folder in (medium, machine):
         shutil.rmtree(folder, ignore_errors=True)
+    subprocess.run([program(args.linux, "vqm-demomedium"), medium], check=True, stdout=subprocess.DEVNULL)
     subprocess.run([expect_tool, medium, os.path.join(args.out, "expect")], check=True, stdout=subprocess.DEVNULL)
     expect = json.load(open(os.path.join(args.out, "expect", "expect.json")))
     subprocess.run([program(args.linux, "vqm-machine"), "init", machine, "--cdrom", medium], check=True,
@@ -744,18 +745,15 @@ def main():
     expect_tool = program(args.linux, "vqm-wine-expect")
     if args.sdl:
         return sdl_session(args, expect_tool, program)
-    exes = {"etapix.exe": program(args.windows, "etapix.exe"), "instalar.exe": program(args.windows, "instalar.exe")}
     winlist = program(args.windows, "vqm-winlist.exe")
-    args.bits32 = is_32_bit(exes["instalar.exe"])
+    args.bits32 = is_32_bit(program(args.windows, "instalar.exe"))
 
-    # The medium: the demo medium, the launcher's manual, the two programs.
-    medium, sources = os.path.join(args.out, "medium"), os.path.join(args.out, "sources")
-    for folder in (medium, sources):
-        shutil.rmtree(folder, ignore_errors=True)
-    subprocess.run([expect_tool, medium, os.path.join(args.out, "expect"), "--sources", sources], check=True,
-                   stdout=subprocess.DEVNULL)
-    for name, path in exes.items():
-        shutil.copyfile(path, os.path.join(medium, name))
+    # The demo medium for Windows, with the programs of this build; what its
+    # installations leave, from the Linux build.
+    medium = os.path.join(args.out, "medium")
+    subprocess.run(["bash", os.path.join(source, "scripts", "windows-medium.sh"), medium, args.windows, args.linux],
+                   check=True, stdout=subprocess.DEVNULL)
+    subprocess.run([expect_tool, medium, os.path.join(args.out, "expect")], check=True, stdout=subprocess.DEVNULL)
     expect = json.load(open(os.path.join(args.out, "expect", "expect.json")))
 
     base = os.path.join(args.out, "base")
@@ -789,14 +787,16 @@ def main():
         open(path, "wb").write(bytes(data))
 
     def no_billboard(folder):
-        # The billboard archive without its second picture, made with arq: the script still names it.
-        pictures = sorted(os.listdir(os.path.join(sources, "billboards")))
-        archive = os.path.join(folder, "BillBrds.bak")
+        # The billboard archive without its second picture, made again with arq: the script still names it.
+        arq = program(args.linux, "arq")
+        archive, pictures = os.path.join(folder, "BillBrds.bak"), os.path.join(folder, "billboards")
+        subprocess.run([arq, "x", archive, "-d", pictures, "--overwrite"], check=True, stdout=subprocess.DEVNULL)
+        names = sorted(os.listdir(pictures))
         os.remove(archive)
-        subprocess.run([program(args.linux, "arq"), "c", archive, "--paths", "none",
-                        *[os.path.join(sources, "billboards", p) for p in pictures if p != pictures[1]]],
+        subprocess.run([arq, "c", archive, "--paths", "none", *[os.path.join(pictures, n) for n in names if n != names[1]]],
                        check=True, stdout=subprocess.DEVNULL)
-        args.missing_picture = pictures[1]
+        shutil.rmtree(pictures)
+        args.missing_picture = names[1]
 
     scenarios = ["servidor", "terminal", "sem-script", "sem-pasta-temporaria", "apoio-danificado",
                  "sem-billboard", "sem-som"]

@@ -1,8 +1,7 @@
-// vqm-wine-expect MEDIUM OUT [--sources DIR]: what the Windows end-to-end run drives and
+// vqm-wine-expect MEDIUM OUT: what the Windows end-to-end run drives and
 // checks, from the Linux build over the simulated machine.
 //
-// Writes the demo medium (with the launcher's manual) into MEDIUM, its
-// sources and manifest into DIR when asked, then into
+// Runs the installer of the medium in the host folder MEDIUM and writes into
 // OUT/expect.json:
 // - "forms": every window the run meets, with its caption, its client size
 //   and each control's rectangle in the window's client area, as the windows
@@ -22,7 +21,6 @@
 #include <fstream>
 #include <iterator>
 #include <map>
-#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -30,13 +28,11 @@
 #include "installer/shell/UntCancela.h"
 #include "installer/shell/fmprocess.h"
 #include "installer/shell/varglobal.h"
-#include "launcher/DemoFiles.h"
 #include "launcher/UntMain.h"
 #include "platform/Files.h"
 #include "platform/Registry.h"
 #include "platform/sim/SimMachine.h"
 #include "rtl/SysUtils.h"
-#include "tools/demo-medium/DemoMedium.h"
 #include "tools/vqm-medium/MediumTry.h"
 #include "tools/vqm-medium/PrivateMachine.h"
 #include "ui/Application.h"
@@ -258,32 +254,20 @@ std::map<std::string, std::string> Forms(const std::string& medium) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const char* usage = "usage: vqm-wine-expect MEDIUM OUT [--sources DIR]\n";
+  const char* usage = "usage: vqm-wine-expect MEDIUM OUT\n";
   if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
-    std::printf("%s  writes the demo medium into MEDIUM (its sources and manifest into DIR), and into\n"
-                "  OUT/expect.json the windows' control tables and what a server and a terminal\n"
-                "  installation of it leave on a machine\n", usage);
+    std::printf("%s  writes into OUT/expect.json the windows' control tables and what a server and a\n"
+                "  terminal installation of the medium in the folder MEDIUM leave on a machine\n", usage);
     return 0;
   }
-  std::string sources;
-  if (argc == 5 && std::strcmp(argv[3], "--sources") == 0) sources = argv[4];
-  else if (argc != 3) {
+  if (argc != 3) {
     std::fprintf(stderr, "%s", usage);
     return 2;
   }
   try {
     const fs::path medium = fs::absolute(argv[1]), out = fs::absolute(argv[2]);
-    fs::create_directories(medium);
+    if (!fs::is_directory(medium)) throw rtl::Exception("no medium folder " + medium.string());
     fs::create_directories(out);
-    {
-      platform::sim::TMachineOptions options;
-      options.HostRoot = true;
-      options.FloppyDrive = false;
-      vqmmedium::TPrivateMachine machine(options);
-      const fs::path staging = sources.empty() ? fs::path(machine.Root()) / "staging" : fs::absolute(sources);
-      medium::BuildDemoMedium(vqmmedium::OnDriveZ(medium.string()), vqmmedium::OnDriveZ(staging.string()));
-    }
-    launcher::AddLauncherFiles(medium.string());
     std::ofstream json(out / "expect.json", std::ios::trunc);
     json << "{\n\"forms\": {";
     bool first = true;
