@@ -33,16 +33,13 @@ WINE_DIR = "/usr/lib/wine"
 SCREEN = (1024, 768)
 
 
+BITS32 = False  # the programs under test are 32-bit ones
+
+
 def loader():
-    """Wine's loader: the 32-bit one where the host runs 32-bit code (it starts
-    64-bit programs too), else the 64-bit one."""
-    wine = os.path.join(WINE_DIR, "wine")
-    try:
-        if subprocess.run([wine, "--version"], capture_output=True, timeout=30).returncode == 0:
-            return wine
-    except (OSError, subprocess.TimeoutExpired):
-        pass
-    return os.path.join(WINE_DIR, "wine64")
+    """Wine's loader of the programs' kind, so that Wine's own tools (cmd, reg,
+    attrib) see the system folder and the registry as the programs do."""
+    return os.path.join(WINE_DIR, "wine" if BITS32 else "wine64")
 
 
 def is_32_bit(exe):
@@ -326,6 +323,31 @@ class Driver:
         rect = self.forms[form]["controls"][control]["rect"]
         return window["client"][0] + rect[0] + rect[2] // 2, window["client"][1] + rect[1] + rect[3] // 2
 
+    def to_front(self, window):
+        """When another window covers part of this one (Wine's shell opens the
+        Program Manager group's folder window over the installer's), a click on a
+        free spot of it brings it forward, as a person would do."""
+        listed = self.windows.read()
+        above = []
+        for w in listed:
+            if w["hwnd"] == window["hwnd"]:
+                break
+            above.append(w)
+        else:
+            return
+
+        def covered(x, y):
+            return any(a["rect"][0] <= x < a["rect"][2] and a["rect"][1] <= y < a["rect"][3] for a in above)
+
+        l, t, r, b = window["rect"]
+        if not any(covered(x, y) for x in range(l, r, 8) for y in range(t, b, 8)):
+            return
+        free = next(((x, y) for y in range(t + 4, b - 4, 8) for x in range(r - 5, l + 4, -8) if not covered(x, y)), None)
+        names = ", ".join(repr(a["caption"]) for a in above if a["caption"])
+        self.run.say(f"{window['caption']!r} is partly under {names}: a click on it at {free} brings it forward")
+        if free:
+            self.screen.click(*free)
+
     def click(self, window, form, control):
         x, y = self.point(window, form, control)
         self.run.say(f"click {form}.{control} at {x},{y}")
@@ -370,7 +392,8 @@ def attributes(prefix, paths):
     result = {path: None for path in paths}
     if not paths:
         return result
-    out = prefix.run("cmd", "/c", " & ".join(f'attrib "{p}"' for p in paths), timeout=120).stdout
+    # todo_wine: Wine's attrib takes no quoted path ("File Not Found"); the paths here have no blanks.
+    out = prefix.run("cmd", "/c", " & ".join(f"attrib {p}" for p in paths), timeout=120).stdout
     for line in out.decode("cp1252", errors="replace").splitlines():
         for path in paths:
             if line.rstrip().lower().endswith(path.lower()):
@@ -437,7 +460,7 @@ def check_installation(run, prefix, expected, roles, scratch):
         want_bits = want & 0x27
         run.check(got[path] == want_bits, f"{path}: attributes {got[path]}, expected {want_bits}")
     run.say(f"{len(present)} of {len(expected['files'])} files with their bytes, dates and attributes")
-    targets = {os.path.dirname(p).split("\\")[0] + "\\" + p.split("\\")[1] for p in hosts if not p.startswith(r"C:\windows")}
+    targets = {"\\".join(p.split("\\")[:2]) for p in hosts if not p.lower().startswith("c:\\windows")}
     for top in sorted(targets):
         root = prefix.host(top)
         for folder, _, names in os.walk(root):
@@ -488,14 +511,20 @@ def check_installation(run, prefix, expected, roles, scratch):
     if not run.check(folder is not None, f"Program Manager group \"{group}\" made by Wine's shell ({candidates[0]})"):
         return
     run.say(f"Program Manager group: {folder}")
+    missing = []
     for name, target in items:
         host = prefix.host(folder + "\\" + name + ".lnk")
+        if not os.path.isfile(host) and not os.path.isfile(prefix.host(target) or ""):
+            # Windows' shell makes the item all the same.
+            run.todo_wine(f"Wine's shell makes no group item for a program that is not there: \"{name}\" -> {target}")
+            missing.append(name)
+            continue
         if not run.check(os.path.isfile(host), f"group item \"{name}.lnk\""):
             continue
         got = lnkinfo(host).get("Local path", "")
         run.check(got.lower() == target.lower(), f"group item \"{name}\" -> {got!r}, expected {target!r}")
     made = sorted(n[:-4] for n in os.listdir(prefix.host(folder)) if n.lower().endswith(".lnk"))
-    run.check(made == sorted(n for n, _ in items), f"the group holds exactly its items (found {made})")
+    run.check(made == sorted(n for n, _ in items if n not in missing), f"the group holds exactly its items (found {made})")
     run.say(f"group items: {len(items)}")
 
 
@@ -535,7 +564,9 @@ def installer_pages(d, run, terminal, cancel_once, finish=True):
         if any(w["caption"] == d.forms["TFRMConclusao"]["caption"] for w in d.windows.read()):
             break
     done = d.form("TFRMConclusao", timeout=240)
+    time.sleep(1)
     d.shot("conclusao")
+    d.to_front(done)
     if finish:
         d.click(done, "TFRMConclusao", "RadioButton2")
         d.shot("nao-reiniciar")
@@ -575,9 +606,11 @@ def launcher_session(run, prefix, screen, windows, expect, args, terminal):
         record = prefix.host(r"C:\vqm-print.txt")
         d.click(launcher, "TFrmMain", "Button1")
         deadline = time.time() + 15
-        while time.time() < deadline and not os.path.exists(record):
+        printed = []
+        while time.time() < deadline and len(printed) < 2:
             time.sleep(0.2)
-        printed = open(record, "rb").read().decode("cp1252").split("\r\n") if os.path.exists(record) else []
+            if os.path.exists(record):
+                printed = [l for l in open(record, "rb").read().decode("cp1252").split("\r\n") if l.strip()]
         run.say(f"\"&Manual\": the shell ran the print verb with {printed[:2]}")
         run.check(len(printed) >= 2 and printed[0].strip().lower().endswith("manual.htm")
                   and printed[1].strip().upper() == "D:\\", "\"&Manual\" prints manual.htm from D:\\")
@@ -594,13 +627,19 @@ def launcher_session(run, prefix, screen, windows, expect, args, terminal):
         for w in windows.read():
             run.say(f"on the desktop now: {w['class']} {w['caption']!r} at {w['rect']}")
     # The launcher sees the product's main executable and marks step III done.
+    if prefix:
+        d.to_front(launcher)
+    note = forms["TFrmMain"]["controls"]["LbMsgVtr"]["rect"]
+    note_on_screen = (launcher["client"][0] + note[0], launcher["client"][1] + note[1], note[2], note[3])
     deadline = time.time() + 20
     done = 0
     while time.time() < deadline and done == 0:
         time.sleep(0.5)
         last = d.shot("etapix-passo-iii")
         done = red_pixels(last, sign_on_screen)
-    run.check(done > 50, f"the launcher shows step III done (its no-entry sign: {done} red pixels)")
+    run.check(done > 50, f"the launcher shows step III done: its no-entry sign ({done} red pixels)")
+    written = red_pixels(last, note_on_screen)
+    run.check(written > 50, f"the launcher shows step III done: its red note ({written} red pixels)")
     d.click(launcher, "TFrmMain", "Button4")
     try:
         status = etapix.wait(30)
@@ -735,18 +774,24 @@ def main():
     args.screens = os.path.join(args.out, "screens")
     os.makedirs(args.out, exist_ok=True)
 
-    def program(build, *names):
-        for n in names:
-            for root, _, files in os.walk(build):
-                if n in files and "CMakeFiles" not in root:
-                    return os.path.abspath(os.path.join(root, n))
-        raise Failure(f"{names[0]} is not built in {build}")
+    # Where the builds put the programs used here.
+    places = {"vqm-wine-expect": "tests/wine-e2e", "vqm-winlist.exe": "tests/wine-e2e", "arq": "tools/arq",
+              "vqm-demomedium": "tools/demo-medium", "vqm-machine": "tools/vqm-machine", "instalar": "installer",
+              "instalar.exe": "installer", "etapix": "launcher", "vqm-launcherdemo": "launcher",
+              "vqm-fbsetup": "launcher"}
+
+    def program(build, name):
+        path = os.path.abspath(os.path.join(build, places[name], name))
+        if not os.path.isfile(path):
+            raise Failure(f"{path} is not built")
+        return path
 
     expect_tool = program(args.linux, "vqm-wine-expect")
     if args.sdl:
         return sdl_session(args, expect_tool, program)
     winlist = program(args.windows, "vqm-winlist.exe")
-    args.bits32 = is_32_bit(program(args.windows, "instalar.exe"))
+    global BITS32
+    args.bits32 = BITS32 = is_32_bit(program(args.windows, "instalar.exe"))
 
     # The demo medium for Windows, with the programs of this build; what its
     # installations leave, from the Linux build.
