@@ -8,19 +8,14 @@
 #include <set>
 
 #include "rtl/AnsiString.h"
+#include "tests/ui/graphics_fixtures.h"
 #include "ui/Graphics.h"
 
 namespace {
 
 using namespace ui;
 
-TFont MakeFont(const char* name, int height, TFontStyles style = 0) {
-  TFont f;
-  f.SetName(name);
-  f.SetHeight(height);
-  f.SetStyle(style);
-  return f;
-}
+using gfxtest::MakeFont;
 
 TEST(Font, WindowsNamesResolveToMetricCompatibleFaces) {
   struct {

@@ -22,13 +22,7 @@ TRect Ink(const TBitmap& b, TColor background = clWhite) {
   return r.Left == INT32_MAX ? TRect{} : r;
 }
 
-TFont MakeFont(const char* name, int height, TFontStyles style = 0) {
-  TFont f;
-  f.SetName(name);
-  f.SetHeight(height);
-  f.SetStyle(style);
-  return f;
-}
+using gfxtest::MakeFont;
 
 TEST(Font, DefaultsAndSizes) {
   TFont f;
