@@ -174,21 +174,12 @@ std::string Installation(const std::string& medium, bool terminal, const fs::pat
       first = false;
     }
     s << "},\n  \"registry\": {";
-    const AnsiString uninstall = "Software\\MicroSoft\\Windows\\CurrentVersion\\Uninstall\\" + installer::NomeAplicacao;
-    const struct {
-      platform::HKEY Root;
-      const char* Name;
-      AnsiString Key;
-    } keys[] = {
-        {platform::HKEY_CURRENT_USER, "HKEY_CURRENT_USER", "Software\\Tarquelia\\Vantor\\Q-Mira"},
-        {platform::HKEY_CURRENT_USER, "HKEY_CURRENT_USER", "Software\\Tarquelia\\Vantor\\Q-Mira\\PgConexao"},
-        {platform::HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", uninstall},
-    };
     first = true;
-    for (const auto& k : keys) {
+    for (const vqmmedium::TRecordKey& k : vqmmedium::RecordKeys(installer::NomeAplicacao)) {
       platform::TRegistry reg;
       reg.SetRootKey(k.Root);
-      s << (first ? "" : ",") << "\n    " << Json(std::string(k.Name) + "\\" + rtl::Utf8FromAnsi(k.Key)) << ": {";
+      s << (first ? "" : ",") << "\n    " << Json(std::string(k.Root == platform::HKEY_CURRENT_USER ? "HKEY_CURRENT_USER" : "HKEY_LOCAL_MACHINE") + "\\" +
+                                               rtl::Utf8FromAnsi(k.Key)) << ": {";
       first = false;
       if (reg.OpenKeyReadOnly(k.Key)) {
         bool firstValue = true;

@@ -8,6 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/WinApi.h"
+#include "rtl/AnsiString.h"
+
 namespace platform::sim {
 class TSimMachine;
 }
@@ -33,6 +36,15 @@ struct TTryResult {
   // 0: completed without a box or a listed failure; 1: completed with some; 2: did not complete.
   int ExitCode() const { return !Completed ? 2 : Problems.empty() ? 0 : 1; }
 };
+
+// The registry keys an installation's records go under, with the short name of their root
+// ("HKCU", "HKLM"); the uninstall entry's is named after the application.
+struct TRecordKey {
+  platform::HKEY Root;
+  const char* RootName;
+  rtl::AnsiString Key;
+};
+std::vector<TRecordKey> RecordKeys(const rtl::AnsiString& application);
 
 // `medium` is a host folder. rtl::Exception when no machine can be made.
 TTryResult TryMedium(const std::string& medium, const TTryOptions& options);
