@@ -24,3 +24,11 @@ function(vqm_add_wine_test target)
   set_tests_properties(${target} PROPERTIES FIXTURES_REQUIRED wine LABELS wine TIMEOUT 600
     ENVIRONMENT "VQM_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
 endfunction()
+
+# vqm_add_self_contained_test(TARGET): the executable needs no DLL beside it,
+# only the system's own (no MinGW runtime, no zlib).
+function(vqm_add_self_contained_test target)
+  add_test(NAME ${target}_self_contained
+    COMMAND sh -c "! ${CMAKE_OBJDUMP} -p \"$0\" | grep -iE 'DLL Name: .*(stdc|gcc|pthread|zlib)'" $<TARGET_FILE:${target}>)
+  set_tests_properties(${target}_self_contained PROPERTIES LABELS wine)
+endfunction()

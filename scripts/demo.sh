@@ -10,10 +10,35 @@
 #
 # VQM_MACHINE: where the machine is made (default: build/default/demo/machine).
 # VQM_BUILD:   an already configured build folder to use instead of the preset.
+#
+# demo.sh --wine: the same medium with the Windows programs etapix.exe and
+# instalar.exe, as the CD-ROM drive D: of a fresh Wine prefix. With a desktop
+# the launcher opens on it for you to use; without one the installation is
+# driven from outside on a screen of its own (the end-to-end run's server
+# session) and its screenshots are kept.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/install-deps.sh
+
+if [ "${1:-}" = --wine ]; then
+  cmake --preset default >/dev/null
+  cmake --build build/default -j "$(nproc)" --target vqm-wine-expect vqm-demomedium vqm-launcherdemo arq
+  # Wine runs 32-bit programs only where the host runs 32-bit code.
+  preset=win32
+  /usr/lib/wine/wine --version >/dev/null 2>&1 || preset=win64
+  cmake --preset $preset >/dev/null
+  cmake --build build/$preset -j "$(nproc)" --target etapix instalar vqm-fbsetup vqm-winlist
+  out=build/$preset/demo-wine
+  if [ -n "${DISPLAY:-}" ] && [ "${VQM_DISPLAY:-}" != headless ]; then
+    python3 tests/wine-e2e/driver.py --linux build/default --windows build/$preset --out $out --demo
+  else
+    python3 tests/wine-e2e/driver.py --linux build/default --windows build/$preset --out $out --only servidor
+    echo "screens: $out/screens"
+  fi
+  echo "the medium: $out/medium (copy the whole folder onto a CD or a folder of a Windows PC and start etapix.exe)"
+  exit 0
+fi
 
 build=${VQM_BUILD:-build/default}
 if [ -z "${VQM_BUILD:-}" ]; then

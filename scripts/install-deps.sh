@@ -9,6 +9,8 @@ packages=(
   # The Windows build and its tests under Wine.
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix libz-mingw-w64-dev googletest
   wine wine64 wine32:i386
+  # The installation under Wine, driven from outside as a person would.
+  python3 xdotool imagemagick
 )
 sudo_cmd=()
 [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)

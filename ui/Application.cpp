@@ -385,6 +385,12 @@ void TApplication::SetCapture(TControl* control) {
 
 void TApplication::StartDragMove(TCustomForm* form) {
   SetCapture(nullptr);
+  // A desktop's own move, where the display has one: the button is up when it returns.
+  if (TPoint topLeft; FDisplay->MoveWindowByUser(form->Handle(), topLeft)) {
+    FButtons &= static_cast<uint8_t>(~1);
+    form->SetBounds(topLeft.X, topLeft.Y, form->Width(), form->Height());
+    return;
+  }
   FDragForm = form;
   FDragStart = FMousePos;
   FDragOrigin = {form->Left(), form->Top()};

@@ -67,6 +67,10 @@ class TDisplay {
   // The window's new picture; only `dirty` (window coordinates) changed.
   virtual void Present(HWND window, const TBitmap& image, const TRect& dirty) = 0;
   virtual void SetCursor(TCursor cursor) {}
+  // Lets the user move the window with the held mouse button through the
+  // system's own move (its loop runs within the call); true with the window's
+  // new top-left when the display did, false to leave the drag to the caller.
+  virtual bool MoveWindowByUser(HWND window, TPoint& topLeft) { return false; }
   // The clipboard's text: the desktop's where there is one, else the process's own.
   virtual AnsiString ClipboardText() const { return FClipboard; }
   virtual void SetClipboardText(const AnsiString& text) { FClipboard = text; }
@@ -150,15 +154,19 @@ class THeadlessDisplay : public TDisplay {
   TCursor FCursor = crDefault;
 };
 
-// The display for a program: SDL windows when a desktop is there (DISPLAY or
-// WAYLAND_DISPLAY set and SDL starts), the headless display otherwise. The
-// variable VQM_DISPLAY=headless or sdl forces the choice. The headless screen
-// takes the size given (the simulated machine's screen).
+// The display for a program. On Linux: SDL windows when a desktop is there
+// (DISPLAY or WAYLAND_DISPLAY set and SDL starts), the headless display
+// otherwise; the variable VQM_DISPLAY=headless or sdl forces the choice, and
+// the headless screen takes the size given (the simulated machine's screen).
+// On Windows: the desktop's own windows (the sizes are not used).
 std::unique_ptr<TDisplay> CreateDisplay(int headlessWidth = 1024, int headlessHeight = 768);
 
 #ifdef VQM_HAVE_SDL
 // SDL2 windows; raises std::runtime_error when SDL cannot start.
 std::unique_ptr<TDisplay> CreateSdlDisplay();
 #endif
+
+// Real windows of the Windows desktop (Windows only).
+std::unique_ptr<TDisplay> CreateWin32Display();
 
 }  // namespace ui

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "rtl/Classes.h"
@@ -15,6 +16,7 @@ namespace ui::codec {
 inline constexpr char kInvalidBitmap[] = "Bitmap image is not valid";
 inline constexpr char kInvalidIcon[] = "Icon image is not valid";
 inline constexpr char kInvalidMetafile[] = "Metafile is not valid";
+inline constexpr char kInvalidPng[] = "PNG image is not valid";
 
 // Pictures larger than this are refused before anything is allocated.
 inline constexpr int64_t kMaxDimension = 32768;
@@ -48,7 +50,18 @@ struct TDecodedImage {
 // alpha (unless 32-bit pixels carry alpha of their own).
 TDecodedImage DecodeDib(std::span<const uint8_t> data, size_t header, size_t bits, bool icon, const char* message);
 
+// The system's coders (libjpeg and libpng on Linux, the Windows API on
+// Windows). A damaged JPEG raises EInvalidGraphic("JPEG error #N"), N the
+// decoder's code for the fault.
+TBitmap DecodeJpeg(std::span<const uint8_t> data, bool grayscale);
+// A baseline JPEG of the bitmap (quality 1..100); an empty bitmap is refused.
+std::vector<uint8_t> EncodeJpeg(const TBitmap& bitmap, int quality, bool grayscale);
+// The error of a JPEG file beyond the size limits.
+std::string JpegTooBigMessage();
+
 // A PNG stream with its alpha.
 TDecodedImage DecodePng(std::span<const uint8_t> data, const char* message);
+// The bitmap as a 24-bit PNG; an empty bitmap raises kInvalidPng.
+std::vector<uint8_t> EncodePng(const TBitmap& bitmap);
 
 }  // namespace ui::codec

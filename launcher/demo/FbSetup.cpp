@@ -1,5 +1,6 @@
-// vqm-fbsetup: plays the Firebird 2.0 server's installer on a simulated
-// machine (the program the medium's "Firebird-2.0.1.12855-1-Win32.exe" runs).
+// vqm-fbsetup: plays the Firebird 2.0 server's installer on the machine (the
+// simulated one on Linux, the real system on Windows; the program the demo
+// medium's "Firebird-2.0.1.12855-1-Win32.exe" runs).
 // It does what the launcher looks for after that step: it makes the server's
 // folder and registers the server as the default instance.
 
@@ -9,7 +10,7 @@
 #include "platform/Files.h"
 #include "platform/Registry.h"
 #include "platform/SpecialFolders.h"
-#include "platform/sim/SimMachine.h"
+#include "launcher/demo/FbSetupMachine.h"
 
 namespace {
 
@@ -19,7 +20,7 @@ constexpr int kCsidlProgramFiles = 0x26;
 
 int main() {
   try {
-    platform::sim::InstallFromEnvironment();
+    const launcher::demo::TMachine machine;
     rtl::AnsiString programFiles = platform::SpecialFolder(kCsidlProgramFiles);
     if (programFiles.empty()) programFiles = "C:\\Program Files";
     const rtl::AnsiString instance = programFiles + "\\Firebird\\Firebird_2_0";

@@ -13,19 +13,25 @@ int main(int argc, char** argv) {
   if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
     std::printf(
         "usage: vqm-launcherdemo MEDIUM MACHINE INSTALAR FBSETUP\n"
+        "       vqm-launcherdemo --medium-only MEDIUM\n"
         "  writes etapix.exe, manual.htm and the database installer into the host folder MEDIUM,\n"
         "  and sets up the machine in MACHINE (a drive of which shows MEDIUM): the print verb\n"
         "  is journalled, the database installer runs the host program FBSETUP and the\n"
-        "  medium's instalar.exe the host program INSTALAR\n");
+        "  medium's instalar.exe the host program INSTALAR\n"
+        "  --medium-only writes the files into MEDIUM and sets up no machine (a medium for Windows,\n"
+        "  where the Windows build's programs then take the places of the .exe files)\n");
     return 0;
   }
-  if (argc != 5) {
+  const bool mediumOnly = argc == 3 && std::strcmp(argv[1], "--medium-only") == 0;
+  if (argc != 5 && !mediumOnly) {
     std::fprintf(stderr, "usage: vqm-launcherdemo MEDIUM MACHINE INSTALAR FBSETUP (--help for more)\n");
     return 2;
   }
   try {
-    for (const rtl::AnsiString& name : launcher::AddLauncherFiles(argv[1]))
-      std::printf("%s/%s\n", argv[1], rtl::Utf8FromAnsi(name).c_str());
+    const char* medium = mediumOnly ? argv[2] : argv[1];
+    for (const rtl::AnsiString& name : launcher::AddLauncherFiles(medium))
+      std::printf("%s/%s\n", medium, rtl::Utf8FromAnsi(name).c_str());
+    if (mediumOnly) return 0;
     const rtl::AnsiString root = launcher::ConfigureLauncherMachine(argv[2], argv[1], {argv[3], argv[4]});
     std::printf("the medium is %s on the machine %s\n", rtl::Utf8FromAnsi(root).c_str(), argv[2]);
   } catch (const std::exception& e) {

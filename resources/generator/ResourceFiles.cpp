@@ -166,9 +166,24 @@ std::vector<uint8_t> IconFile(const Picture& p) {
   return std::move(b.Out);
 }
 
+namespace {
+
+// The resource's name in a Windows resource script: the set's prefix and the name, in capitals.
+std::string RcName(const TResourceSet& set, const TResource& item) {
+  std::string name = std::string(*set.Prefix ? set.Prefix : "Vqm") + "_" + item.Name;
+  for (char& c : name) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    else if (!((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))) c = '_';
+  }
+  return name;
+}
+
+}  // namespace
+
 int RunGenerator(int argc, char** argv, const TResourceSet& set, const std::function<std::vector<TResource>()>& draw) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: %s OUTPUT-FOLDER\n", set.Tool);
+  const bool windows = argc == 3 && std::string(argv[2]) == "--windows-resources";
+  if (argc != 2 && !windows) {
+    std::fprintf(stderr, "usage: %s OUTPUT-FOLDER [--windows-resources]\n", set.Tool);
     return 2;
   }
   const std::string folder = argv[1];
@@ -184,15 +199,40 @@ int RunGenerator(int argc, char** argv, const TResourceSet& set, const std::func
          << "extern const " << entry << " " << table << "[" << items.size() << "];\n\n}  // namespace " << ns << "\n";
 
   std::ostringstream source;
-  source << "// Written by " << set.Tool << "; do not edit.\n#include \"" << data << ".h\"\n\nnamespace " << ns
-         << " {\n\nnamespace {\n\n";
-  for (const TResource& item : items) WriteArray(source, item.Symbol, item.Bytes);
-  source << "}  // namespace\n\nconst " << entry << " " << table << "[" << items.size() << "] = {\n";
-  for (const TResource& item : items)
-    source << "    {\"" << item.Name << "\", " << item.Symbol << ", sizeof(" << item.Symbol << ")},\n";
-  source << "};\n\n}  // namespace " << ns << "\n";
+  bool written = true;
+  if (windows) {
+    // The bytes become resources of the executable (the script beside the
+    // sources); the table finds them there when the program starts.
+    std::ostringstream script;
+    script << "// Written by " << set.Tool << "; do not edit.\n";
+    for (const TResource& item : items) {
+      const std::string file = folder + "/" + data + "-" + item.Symbol + ".bin";
+      written = written && WriteIfChanged(file, std::string(item.Bytes.begin(), item.Bytes.end()));
+      script << RcName(set, item) << " RCDATA \"" << file << "\"\n";
+    }
+    written = written && WriteIfChanged(folder + "/" + data + ".rc", script.str());
+    source << "// Written by " << set.Tool << "; do not edit.\n#include \"" << data << ".h\"\n\n#include <windows.h>\n\n"
+           << "namespace " << ns << " {\n\nnamespace {\n\n"
+           << entry << " Entry(std::string_view name, const char* id) {\n"
+           << "  HRSRC found = FindResourceA(nullptr, id, MAKEINTRESOURCEA(10));  // RT_RCDATA\n"
+           << "  HGLOBAL loaded = found ? LoadResource(nullptr, found) : nullptr;\n"
+           << "  const void* bytes = loaded ? LockResource(loaded) : nullptr;\n"
+           << "  return {name, static_cast<const uint8_t*>(bytes), bytes ? SizeofResource(nullptr, found) : 0};\n"
+           << "}\n\n}  // namespace\n\nconst " << entry << " " << table << "[" << items.size() << "] = {\n";
+    for (const TResource& item : items)
+      source << "    Entry(\"" << item.Name << "\", \"" << RcName(set, item) << "\"),\n";
+    source << "};\n\n}  // namespace " << ns << "\n";
+  } else {
+    source << "// Written by " << set.Tool << "; do not edit.\n#include \"" << data << ".h\"\n\nnamespace " << ns
+           << " {\n\nnamespace {\n\n";
+    for (const TResource& item : items) WriteArray(source, item.Symbol, item.Bytes);
+    source << "}  // namespace\n\nconst " << entry << " " << table << "[" << items.size() << "] = {\n";
+    for (const TResource& item : items)
+      source << "    {\"" << item.Name << "\", " << item.Symbol << ", sizeof(" << item.Symbol << ")},\n";
+    source << "};\n\n}  // namespace " << ns << "\n";
+  }
 
-  if (!WriteIfChanged(folder + "/" + data + ".h", header.str()) ||
+  if (!written || !WriteIfChanged(folder + "/" + data + ".h", header.str()) ||
       !WriteIfChanged(folder + "/" + data + ".cpp", source.str())) {
     std::fprintf(stderr, "%s: cannot write to %s\n", set.Tool, folder.c_str());
     return 1;

@@ -33,9 +33,12 @@ struct TResourceSet {
   const char* Prefix;
 };
 
-// A generator program's main: checks for the one argument (the output
-// folder), draws the resources and writes the sources there, each only when
-// its contents change so a rebuild stays cheap. Returns the exit code.
+// A generator program's main: checks for the arguments (the output folder,
+// and --windows-resources for a Windows build), draws the resources and
+// writes the sources there, each only when its contents change so a rebuild
+// stays cheap. For Windows the bytes go to files named in a resource script
+// (<Prefix>ResourceData.rc) that the executable carries, and the table finds
+// them among the program's resources. Returns the exit code.
 int RunGenerator(int argc, char** argv, const TResourceSet& set, const std::function<std::vector<TResource>()>& draw);
 
 }  // namespace resgen

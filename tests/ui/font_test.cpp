@@ -22,62 +22,7 @@ TRect Ink(const TBitmap& b, TColor background = clWhite) {
   return r.Left == INT32_MAX ? TRect{} : r;
 }
 
-TFont MakeFont(const char* name, int height, TFontStyles style = 0) {
-  TFont f;
-  f.SetName(name);
-  f.SetHeight(height);
-  f.SetStyle(style);
-  return f;
-}
-
-TEST(Font, WindowsNamesResolveToMetricCompatibleFaces) {
-  struct {
-    const char* Name;
-    TFontStyles Style;
-    const char* Face;
-  } const cases[] = {
-      {"MS Sans Serif", 0, "Liberation Sans Regular"},   {"Arial", fsBold, "Liberation Sans Bold"},
-      {"arial", fsItalic, "Liberation Sans Italic"},      {"Times New Roman", 0, "Liberation Serif Regular"},
-      {"Courier New", 0, "Liberation Mono Regular"},
-  };
-  for (const auto& c : cases) EXPECT_EQ(MakeFont(c.Name, -11, c.Style).FaceName(), c.Face) << c.Name;
-  // An unknown face still gives text.
-  EXPECT_GT(MakeFont("No Such Face", -11).TextWidth("abc"), 0);
-}
-
-// The dialog font is laid out as MS Sans Serif 8 pt: a 13-pixel cell, letters mostly 5 pixels
-// wide. Labels sized for it must neither clip nor wrap, so its stand-in keeps those widths.
-TEST(Font, DialogFontMeasuresLikeMsSansSerif) {
-  const TFont f = MakeFont("MS Sans Serif", -11);
-  EXPECT_EQ(f.Metrics().Height, 13);
-  EXPECT_EQ(f.Metrics().AveCharWidth, 5);
-  struct {
-    const char* Text;
-    int Width;  // in MS Sans Serif 8 pt
-  } const cases[] = {
-      {"Instalação", 42},
-      {"Cancelar", 37},
-      {"Finalizar", 35},
-      {"Drive para Instalação", 88},
-      {"Clique em \"Finalizar\" para encerrar a instalação.", 202},
-      {"Sim, eu desejo reiniciar meu computador agora.", 200},
-      {"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", 298},
-  };
-  for (const auto& c : cases) {
-    const int width = f.TextWidth(rtl::AnsiFromUtf8(c.Text));
-    EXPECT_NEAR(width, c.Width, std::max(2, c.Width * 6 / 100)) << c.Text;
-  }
-  // Bold is the same letters a pixel heavier and a pixel wider each.
-  const TFont bold = MakeFont("MS Sans Serif", -11, fsBold);
-  EXPECT_EQ(bold.TextWidth("Cancelar"), f.TextWidth("Cancelar") + 8);
-  auto ink = [](const TFont& font) {
-    const TTextMask m = RenderTextMask(font, "Cancelar");
-    return std::count(m.Coverage.begin(), m.Coverage.end(), 255);
-  };
-  EXPECT_GT(ink(bold), ink(f) * 3 / 2);
-  // Arial keeps its own, wider advances.
-  EXPECT_GT(MakeFont("Arial", -11).TextWidth("Cancelar"), f.TextWidth("Cancelar"));
-}
+using gfxtest::MakeFont;
 
 TEST(Font, DefaultsAndSizes) {
   TFont f;
@@ -101,8 +46,6 @@ TEST(Font, HeightsFollowTheWindowsRule) {
   EXPECT_EQ(em.Height, em.Ascent + em.Descent);
   EXPECT_EQ(em.InternalLeading, em.Height - 11);
   EXPECT_GT(em.InternalLeading, 0);
-  // Positive: the whole cell.
-  for (int h : {13, 16, 24}) EXPECT_EQ(MakeFont("Arial", h).Metrics().Height, h);
 }
 
 TEST(Font, SmallTextIsAliasedLargeTextIsSmooth) {
@@ -113,9 +56,6 @@ TEST(Font, SmallTextIsAliasedLargeTextIsSmooth) {
   EXPECT_EQ(levels(MakeFont("MS Sans Serif", -11)), (std::set<uint8_t>{0, 255}));
   EXPECT_EQ(levels(MakeFont("Arial", -12, fsBold)), (std::set<uint8_t>{0, 255}));
   EXPECT_GT(levels(MakeFont("Arial", -20)).size(), 2u);
-  TFont smooth = MakeFont("Arial", -11);
-  smooth.SetQuality(fqAntialiased);
-  EXPECT_GT(levels(smooth).size(), 2u);
 }
 
 TEST(Font, AdvancesAddUpWithoutKerning) {

@@ -16,6 +16,15 @@ namespace gfxtest {
 
 using Lines = std::vector<std::string>;
 
+// A font of the given face, height and style.
+inline ui::TFont MakeFont(const char* name, int height, ui::TFontStyles style = 0) {
+  ui::TFont f;
+  f.SetName(name);
+  f.SetHeight(height);
+  f.SetStyle(style);
+  return f;
+}
+
 // One character a pixel: the legend's character for its colour, '?' for others.
 inline Lines Ascii(const ui::TBitmap& bitmap, const std::map<ui::TColor, char>& legend) {
   Lines lines;

@@ -96,6 +96,14 @@ std::vector<std::string> OperatorSteps(const TTryOptions& options) {
 
 }  // namespace
 
+std::vector<TRecordKey> RecordKeys(const AnsiString& application) {
+  return {
+      {platform::HKEY_CURRENT_USER, "HKCU", "Software\\Tarquelia\\Vantor\\Q-Mira"},
+      {platform::HKEY_CURRENT_USER, "HKCU", "Software\\Tarquelia\\Vantor\\Q-Mira\\PgConexao"},
+      {platform::HKEY_LOCAL_MACHINE, "HKLM", "Software\\MicroSoft\\Windows\\CurrentVersion\\Uninstall\\" + application},
+  };
+}
+
 TTryResult TryMedium(const std::string& medium, const TTryOptions& options) {
   TTryResult result;
   platform::sim::TMachineOptions machineOptions;
@@ -145,6 +153,7 @@ TTryResult TryMedium(const std::string& medium, const TTryOptions& options) {
         operatorErrors.push_back("the installer did not end");
         app.Terminate();
       }
+      if (options.OnIdle) options.OnIdle(op);
       return false;
     });
     bool ended = false;
@@ -162,6 +171,7 @@ TTryResult TryMedium(const std::string& medium, const TTryOptions& options) {
     clock.OnSleep = nullptr;
   }
   rtl::SetClock(nullptr);
+  if (options.OnEnd) options.OnEnd(m);
 
   for (const platform::TAskedDialog& d : boxes)
     result.Problems.push_back("box \"" + rtl::Utf8FromAnsi(d.Caption) + "\": " + rtl::Utf8FromAnsi(d.Text));
@@ -178,24 +188,14 @@ TTryResult TryMedium(const std::string& medium, const TTryOptions& options) {
     out.push_back("  " + OnC(path) + "  " + std::to_string(state.Size));
   }
   out.push_back("== registry");
-  const struct {
-    platform::HKEY Root;
-    const char* Name;
-    AnsiString Key;
-  } keys[] = {
-      {platform::HKEY_CURRENT_USER, "HKCU", "Software\\Tarquelia\\Vantor\\Q-Mira"},
-      {platform::HKEY_CURRENT_USER, "HKCU", "Software\\Tarquelia\\Vantor\\Q-Mira\\PgConexao"},
-      {platform::HKEY_LOCAL_MACHINE, "HKLM",
-       "Software\\MicroSoft\\Windows\\CurrentVersion\\Uninstall\\" + installer::NomeAplicacao},
-  };
-  for (const auto& k : keys) {
+  for (const TRecordKey& k : RecordKeys(installer::NomeAplicacao)) {
     platform::TRegistry reg;
     reg.SetRootKey(k.Root);
     if (!reg.OpenKeyReadOnly(k.Key)) {
-      out.push_back("  [" + std::string(k.Name) + "\\" + rtl::Utf8FromAnsi(k.Key) + "] not there");
+      out.push_back("  [" + std::string(k.RootName) + "\\" + rtl::Utf8FromAnsi(k.Key) + "] not there");
       continue;
     }
-    out.push_back("  [" + std::string(k.Name) + "\\" + rtl::Utf8FromAnsi(k.Key) + "]");
+    out.push_back("  [" + std::string(k.RootName) + "\\" + rtl::Utf8FromAnsi(k.Key) + "]");
     for (const AnsiString& name : reg.GetValueNames())
       out.push_back("    " + rtl::Utf8FromAnsi(name) + " = " + rtl::Utf8FromAnsi(reg.ReadString(name)));
   }
