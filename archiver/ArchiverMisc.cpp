@@ -220,26 +220,30 @@ constexpr TChecksumTable kChecksumTable = MakeChecksumTable();
 // Word[i]), and the next address is that load XOR the rest of the next index
 // (input byte and register, ready beforehand) -- one load and one XOR per
 // byte. The word itself is read from the same address, off the chain.
-struct alignas(2048) TChecksumChain {
-  // [i]: address of entry (Word[i] & 0xFF); [256 + i]: Word[i]. Entries are
-  // 8 bytes apart and the table is 2048-aligned, so an entry's address is
-  // the table's address OR 8 * index, and XOR on it changes only the index.
-  uintptr_t Entry[512];
-};
+// One entry is a pointer wide. Entry i holds the address of entry
+// (Word[i] & 0xFF) in [0, 256), and Word[i] itself in [256 + i]. The table
+// starts on a multiple of 256 entries, so an entry's address is the table's
+// address OR (index << kEntryShift), and XOR on it changes only the index.
+constexpr unsigned kEntryShift = sizeof(uintptr_t) == 8 ? 3 : 2;
+static_assert(sizeof(uintptr_t) == (size_t{1} << kEntryShift));
 
-// Filled in place: the entries hold the table's own addresses.
-const TChecksumChain& ChecksumChain() {
-  static TChecksumChain chain;
-  static const bool filled = [] {
-    const uintptr_t base = reinterpret_cast<uintptr_t>(chain.Entry);
+// Filled in place: the entries hold the table's own addresses. The alignment
+// is made by hand inside a larger array: not every toolchain honours a large
+// alignas on a static (PE images among them).
+const uintptr_t* ChecksumChain() {
+  static uintptr_t storage[512 + 256];
+  static const uintptr_t* const entry = [] {
+    constexpr uintptr_t align = uintptr_t{256} << kEntryShift;
+    const uintptr_t raw = reinterpret_cast<uintptr_t>(storage);
+    auto* e = reinterpret_cast<uintptr_t*>((raw + align - 1) & ~(align - 1));
+    const uintptr_t base = reinterpret_cast<uintptr_t>(e);
     for (int i = 0; i < 256; ++i) {
-      chain.Entry[i] = base | uintptr_t{kChecksumTable.Word[i] & 0xFFu} << 3;
-      chain.Entry[256 + i] = kChecksumTable.Word[i];
+      e[i] = base | uintptr_t{kChecksumTable.Word[i] & 0xFFu} << kEntryShift;
+      e[256 + i] = kChecksumTable.Word[i];
     }
-    return true;
+    return e;
   }();
-  (void)filled;
-  return chain;
+  return entry;
 }
 
 // Advances N chains (N <= 4) by `steps` bytes each (steps >= 1): each lane's
@@ -247,16 +251,16 @@ const TChecksumChain& ChecksumChain() {
 // waiting on each lookup; side by side, the chains fill those waits.
 template <int N>
 void AdvanceChains(uint32_t reg[], const uint8_t* p[], size_t steps) {
-  const uintptr_t base = reinterpret_cast<uintptr_t>(ChecksumChain().Entry);
+  const uintptr_t base = reinterpret_cast<uintptr_t>(ChecksumChain());
   // reg(k+1) = (reg(k) >> 8) ^ Word[index(k)], index(k) = (reg(k) ^ p[k]) & 0xFF.
   uintptr_t at[N];
 #pragma GCC unroll 4
-  for (int j = 0; j < N; ++j) at[j] = base | uintptr_t{(reg[j] ^ p[j][0]) & 0xFF} << 3;
+  for (int j = 0; j < N; ++j) at[j] = base | uintptr_t{(reg[j] ^ p[j][0]) & 0xFF} << kEntryShift;
   for (size_t i = 1; i < steps; ++i) {
 #pragma GCC unroll 4
     for (int j = 0; j < N; ++j) {
       const auto* entry = reinterpret_cast<const uintptr_t*>(at[j]);
-      const uintptr_t rest = uintptr_t{((reg[j] >> 8) ^ p[j][i]) & 0xFF} << 3;
+      const uintptr_t rest = uintptr_t{((reg[j] >> 8) ^ p[j][i]) & 0xFF} << kEntryShift;
       reg[j] = (reg[j] >> 8) ^ static_cast<uint32_t>(entry[256]);
       at[j] = entry[0] ^ rest;
     }
