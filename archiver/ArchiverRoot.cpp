@@ -376,14 +376,14 @@ void TArchiverRoot::WriteEntry(TFileEntry& entry) {
 // ---- block buffers ---------------------------------------------------------------
 
 void TArchiverRoot::EnsureBuffers(int64_t size1, int64_t size2) {
-  if (size1 > static_cast<int64_t>(FBuffer1.size())) FBuffer1.resize(size1);
-  if (size2 > static_cast<int64_t>(FBuffer2.size())) FBuffer2.resize(size2);
+  FBuffer1.Reserve(static_cast<size_t>(std::max<int64_t>(size1, 0)));
+  FBuffer2.Reserve(static_cast<size_t>(std::max<int64_t>(size2, 0)));
 }
 
 void TArchiverRoot::FreeBuffers() {
-  std::vector<uint8_t>().swap(FBuffer1);
-  std::vector<uint8_t>().swap(FBuffer2);
-  std::vector<uint8_t>().swap(FAhead);
+  FBuffer1.Free();
+  FBuffer2.Free();
+  FAhead.Free();
 }
 
 // ---- operation bracket -------------------------------------------------------------

@@ -843,7 +843,7 @@ void TCustomExtractor::ReadAhead(int64_t bytes) {
   bytes = std::min(bytes, window);
   if (bytes <= static_cast<int64_t>(BlockRecordHeaderSize)) return;
   const int64_t wanted = workers ? window : bytes;
-  if (static_cast<int64_t>(FAhead.size()) < wanted) FAhead.resize(static_cast<size_t>(wanted));
+  FAhead.Reserve(static_cast<size_t>(wanted));
   const int32_t got = std::max(FStream->Read(FAhead.data(), static_cast<int32_t>(wanted)), 0);
   const size_t part = std::min(static_cast<size_t>(got), static_cast<size_t>(bytes));
   const size_t at = AheadRecords(0, part, most, encrypted);
