@@ -32,13 +32,12 @@ quietly() {
 echo "== win32: configure and build"
 quietly cmake --preset win32 -DVQM_WERROR=$werror
 quietly cmake --build --preset win32 -j "$jobs"
-# The tests under Wine run on the 64-bit build of the same sources, which
-# every host with Wine runs. VQM_WINE_WIN32=1 runs them on the shipped 32-bit
-# build instead, where the host runs 32-bit code.
-wine_preset=win64
-if [ "${VQM_WINE_WIN32:-0}" = 1 ] && /usr/lib/wine/wine --version >/dev/null 2>&1; then
-  wine_preset=win32
-else
+# The tests under Wine run on the shipped 32-bit build where the host runs
+# 32-bit code, elsewhere on the 64-bit build of the same sources, which every
+# host with Wine runs. VQM_WINE_WIN64=1 takes the 64-bit build anyway.
+wine_preset=win32
+if [ "${VQM_WINE_WIN64:-0}" = 1 ] || ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+  wine_preset=win64
   echo "== win64: configure and build (the Windows tests run as 64-bit programs)"
   quietly cmake --preset win64 -DVQM_WERROR=$werror
   quietly cmake --build --preset win64 -j "$jobs"
