@@ -193,6 +193,7 @@ TEST_F(TDisplayTest, OneApplicationWindowStandsForTheFormsOnTheTaskbar) {
     EXPECT_EQ(GetWindowLongA(form, GWL_EXSTYLE) & (WS_EX_APPWINDOW | WS_EX_TOOLWINDOW), 0);
   EXPECT_TRUE(IsWindowVisible(app)) << "shown, for the button";
   EXPECT_EQ(GetWindowLongA(app, GWL_EXSTYLE) & WS_EX_TOOLWINDOW, 0);
+  EXPECT_NE(GetClassLongPtrA(app, GCLP_HICON), 0) << "the program's icon on the button";
   EXPECT_TRUE(GetWindowLongA(app, GWL_STYLE) & WS_MINIMIZEBOX);
   RECT r;
   GetWindowRect(app, &r);

@@ -619,6 +619,7 @@ def application_window(d, run, window, title):
     if not run.check(len(apps) == 1, f"one application window of the program ({len(apps)} found)"):
         return
     app = apps[0]
+    run.say(f"the application window {app['hwnd']}: {app['caption']!r} at {app['rect']}")
     run.check(app["caption"] == title, f"the application window bears the title {title!r} (found {app['caption']!r})")
     run.check(not has_area(app), f"the application window has no size ({app['rect']})")
     forms = [w for w in mine if w["class"] == "VqmForm"]

@@ -78,14 +78,17 @@ class TWin32Display : public TDisplay {
     wc.lpfnWndProc = &TWin32Display::WindowProc;
     wc.hInstance = FInstance;
     wc.hCursor = nullptr;  // the cursor is set on WM_SETCURSOR
-    wc.hIcon = LoadIconA(FInstance, MAKEINTRESOURCEA(1));
-    if (!wc.hIcon) wc.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
+    // No icon: a form has no taskbar button of its own, and a dialog frame shows none.
+    wc.hIcon = nullptr;
     wc.lpszClassName = kWindowClass;
     // A second display of the same program finds the classes there already.
     if (!RegisterClassExA(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
       throw std::runtime_error("The window class cannot be registered");
+    // The program's icon is its taskbar button's.
     wc.style = 0;
     wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.hIcon = LoadIconA(FInstance, MAKEINTRESOURCEA(1));
+    if (!wc.hIcon) wc.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
     wc.lpszClassName = kApplicationClass;
     if (!RegisterClassExA(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
       throw std::runtime_error("The window class cannot be registered");
