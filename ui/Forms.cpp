@@ -94,11 +94,12 @@ TRect TCustomForm::DisplayRect() const {
 }
 
 void TCustomForm::UpdateDisplayFrame() {
-  if (!Application || Parent()) return;
-  TDisplay& display = Application->Display();
+  if (!Application) return;
+  // A child of a frame has its own window hidden, and no frame on it.
   const bool native = NativeFrame();
-  display.SetWindowFrame(Handle(), native ? FrameKind() : wfNone, native && (FBorderIcons & biSystemMenu));
-  display.SetWindowBounds(Handle(), DisplayRect());
+  Application->Display().SetWindowFrame(Handle(), native ? FrameKind() : wfNone,
+                                        native && (FBorderIcons & biSystemMenu));
+  UpdateDisplayBounds();
   if (FRegion) SetWindowRegion(FRegion);
   FPicture = TBitmap();
   InvalidateWindowRect(Rect(0, 0, Width(), Height()));
@@ -182,6 +183,7 @@ void TCustomForm::SetFormStyle(TFormStyle value) {
     if (FVisible && Application) Application->Display().ShowWindow(Handle(), false);
     SetParent(frame->ClientWindow());
   }
+  UpdateDisplayFrame();
 }
 
 void TCustomForm::PlaceOnShow() {
