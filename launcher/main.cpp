@@ -39,6 +39,11 @@ class TWallClockDisplay : public ui::TDisplay {
 
   const char* Name() const override { return FInner->Name(); }
   ui::TSize ScreenSize() const override { return FInner->ScreenSize(); }
+  void SetApplicationTitle(const rtl::AnsiString& title) override { FInner->SetApplicationTitle(title); }
+  bool DrawsFrame(ui::TWindowFrame frame) const override { return FInner->DrawsFrame(frame); }
+  void SetWindowFrame(ui::HWND window, ui::TWindowFrame frame, bool closeBox) override {
+    FInner->SetWindowFrame(window, frame, closeBox);
+  }
   void CreateWindow(ui::HWND window, const ui::TRect& bounds, const rtl::AnsiString& caption) override {
     FInner->CreateWindow(window, bounds, caption);
   }

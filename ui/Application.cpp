@@ -84,6 +84,11 @@ TApplication::~TApplication() {
   if (Application == this) Application = nullptr;
 }
 
+void TApplication::SetTitle(const AnsiString& title) {
+  FTitle = title;
+  FDisplay->SetApplicationTitle(title);
+}
+
 // ---- the loop -----------------------------------------------------------------------
 
 void TApplication::Run() {
@@ -259,7 +264,7 @@ void TApplication::HandleException(const std::exception& error) {
 void TApplication::FormCreated(TCustomForm* form) {
   FForms.push_back(form);
   FZOrder.insert(FZOrder.begin(), form);
-  FDisplay->CreateWindow(form->Handle(), form->BoundsRect(), form->Caption());
+  FDisplay->CreateWindow(form->Handle(), form->DisplayRect(), form->Caption());
   SyncZOrder();
 }
 
@@ -422,8 +427,21 @@ void TApplication::DispatchInput(const TInputEvent& event) {
     case ikChar:
       DispatchKey(event);
       break;
-    case ikClose:
-      if (TCustomForm* form = FindForm(event.Window); form && form->Enabled()) form->Perform(WM_CLOSE);
+    case ikClose: {
+      // Window 0: the program is asked to close, which its main form does.
+      TCustomForm* form = event.Window ? FindForm(event.Window) : FMainForm;
+      if (form && form->Enabled()) form->Perform(WM_CLOSE);
+      break;
+    }
+    case ikMove:
+      if (TCustomForm* form = FindForm(event.Window)) form->MovedByDisplay(event.Pos);
+      break;
+    case ikActivate:
+      if (TCustomForm* form = FindForm(event.Window)) {
+        CancelHint();
+        if (FPopup && FPopup->Visible() && form != FPopup) FPopup->Hide();
+        ActivateForm(form);
+      }
       break;
   }
 }

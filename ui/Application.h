@@ -39,7 +39,8 @@ class TApplication : public rtl::TComponent, public TInputSink {
   ~TApplication() override;
 
   const AnsiString& Title() const { return FTitle; }
-  void SetTitle(const AnsiString& title) { FTitle = title; }
+  // The program's title: the uncaught-error box's caption, and the taskbar button's text.
+  void SetTitle(const AnsiString& title);
 
   // The first form made with CreateForm; closing it ends the program.
   TCustomForm* MainForm() const { return FMainForm; }

@@ -17,8 +17,13 @@
 namespace ui {
 
 // One input event in screen coordinates. Window 0 leaves the choice of the
-// window to the application (the one under the point).
-enum TInputKind { ikMouseMove, ikMouseDown, ikMouseUp, ikMouseWheel, ikKeyDown, ikKeyUp, ikChar, ikClose };
+// window to the application (the one under the point). ikClose asks the window
+// to close (window 0: the application, from its taskbar button); ikMove tells
+// that the system moved the window, Pos its area's new top-left; ikActivate
+// that the user brought it forward through the system's frame.
+enum TInputKind {
+  ikMouseMove, ikMouseDown, ikMouseUp, ikMouseWheel, ikKeyDown, ikKeyUp, ikChar, ikClose, ikMove, ikActivate
+};
 
 struct TInputEvent {
   TInputKind Kind = ikMouseMove;
@@ -47,6 +52,11 @@ class EDisplayStalled : public std::runtime_error {
 
 inline constexpr uint32_t kInfinite = 0xFFFFFFFFu;
 
+// A frame around a top-level window: none (the picture is the whole window),
+// or a dialog frame (border, title bar with the caption, and a close box
+// where asked).
+enum TWindowFrame { wfNone, wfDialog };
+
 class TDisplay {
  public:
   virtual ~TDisplay() = default;
@@ -54,17 +64,30 @@ class TDisplay {
   virtual const char* Name() const = 0;
   virtual TSize ScreenSize() const = 0;
 
-  // Top-level windows, by handle. Bounds are screen coordinates of the whole window.
+  // The program's title, which its taskbar button shows where the desktop has one.
+  virtual void SetApplicationTitle(const AnsiString& title) {}
+
+  // Whether the display puts the system's own frame of that kind around a
+  // window. The application draws the frames the display does not; for a
+  // window the display frames, its bounds, pictures and region are those of
+  // the client area inside the frame, and the frame's input is the system's:
+  // its close box asks to close (ikClose), its title bar moves the window
+  // (ikMove) and brings it forward (ikActivate).
+  virtual bool DrawsFrame(TWindowFrame frame) const { return frame == wfNone; }
+  virtual void SetWindowFrame(HWND window, TWindowFrame frame, bool closeBox) {}
+
+  // Top-level windows, by handle. Bounds are screen coordinates of the window's
+  // area (the whole window, or the client area inside a frame the display draws).
   virtual void CreateWindow(HWND window, const TRect& bounds, const AnsiString& caption) = 0;
   virtual void DestroyWindow(HWND window) = 0;
   virtual void SetWindowBounds(HWND window, const TRect& bounds) = 0;
   virtual void SetWindowCaption(HWND window, const AnsiString& caption) {}
   virtual void ShowWindow(HWND window, bool visible) = 0;
-  // The window's shape in window coordinates; nullopt: the whole rectangle.
+  // The window's shape in the coordinates of its area; nullopt: the whole rectangle.
   virtual void SetWindowRegion(HWND window, const std::optional<TRegion>& region) = 0;
   // Visible stacking, bottom first.
   virtual void SetZOrder(const std::vector<HWND>& bottomToTop) = 0;
-  // The window's new picture; only `dirty` (window coordinates) changed.
+  // The window's new picture (of its area); only `dirty` (in the picture) changed.
   virtual void Present(HWND window, const TBitmap& image, const TRect& dirty) = 0;
   virtual void SetCursor(TCursor cursor) {}
   // Lets the user move the window with the held mouse button through the

@@ -63,6 +63,7 @@ void TCustomForm::SetBorderStyle(TFormBorderStyle value) {
   if (value == FBorderStyle) return;
   const int cw = ClientWidth(), ch = ClientHeight();
   FBorderStyle = value;
+  UpdateDisplayFrame();
   SetClientSize(cw, ch);
   Invalidate();
 }
@@ -70,7 +71,43 @@ void TCustomForm::SetBorderStyle(TFormBorderStyle value) {
 void TCustomForm::SetBorderIcons(TBorderIcons value) {
   if (value == FBorderIcons) return;
   FBorderIcons = value;
+  UpdateDisplayFrame();
   Invalidate();
+}
+
+TWindowFrame TCustomForm::FrameKind() const { return FBorderStyle == bsDialog ? wfDialog : wfNone; }
+
+bool TCustomForm::NativeFrame() const {
+  return FrameKind() != wfNone && !Parent() && Application && Application->Display().DrawsFrame(FrameKind());
+}
+
+TRect TCustomForm::PictureRect() const {
+  if (!NativeFrame()) return Rect(0, 0, Width(), Height());
+  const TRect client = ClientRect();
+  return Bounds(BorderSize(), BorderSize() + CaptionHeight(), client.Width(), client.Height());
+}
+
+TRect TCustomForm::DisplayRect() const {
+  TRect r = PictureRect();
+  r.Offset(Left(), Top());
+  return r;
+}
+
+void TCustomForm::UpdateDisplayFrame() {
+  if (!Application) return;
+  // A child of a frame has its own window hidden, and no frame on it.
+  const bool native = NativeFrame();
+  Application->Display().SetWindowFrame(Handle(), native ? FrameKind() : wfNone,
+                                        native && (FBorderIcons & biSystemMenu));
+  UpdateDisplayBounds();
+  if (FRegion) SetWindowRegion(FRegion);
+  FPicture = TBitmap();
+  InvalidateWindowRect(Rect(0, 0, Width(), Height()));
+}
+
+void TCustomForm::MovedByDisplay(TPoint topLeft) {
+  const TRect area = PictureRect();
+  SetBounds(topLeft.X - area.Left, topLeft.Y - area.Top, Width(), Height());
 }
 
 void TCustomForm::SetWindowState(TWindowState value) {
@@ -125,7 +162,7 @@ void TCustomForm::SetBounds(int left, int top, int width, int height) {
 
 void TCustomForm::UpdateDisplayBounds() {
   // A child of a frame is drawn by the frame; its own window stays hidden.
-  if (Application && !Parent()) Application->Display().SetWindowBounds(Handle(), BoundsRect());
+  if (Application && !Parent()) Application->Display().SetWindowBounds(Handle(), DisplayRect());
 }
 
 void TCustomForm::SetFormStyle(TFormStyle value) {
@@ -146,6 +183,7 @@ void TCustomForm::SetFormStyle(TFormStyle value) {
     if (FVisible && Application) Application->Display().ShowWindow(Handle(), false);
     SetParent(frame->ClientWindow());
   }
+  UpdateDisplayFrame();
 }
 
 void TCustomForm::PlaceOnShow() {
@@ -327,7 +365,19 @@ void TCustomForm::SelectFirst() {
 
 void TCustomForm::SetWindowRegion(const std::optional<TRegion>& region) {
   FRegion = region;
-  if (Application) Application->Display().SetWindowRegion(Handle(), region);
+  if (Application) {
+    // The display takes it in the coordinates of the part it shows.
+    std::optional<TRegion> shown = region;
+    if (const TRect area = PictureRect(); shown && (area.Left != 0 || area.Top != 0)) {
+      TRegion moved;
+      for (TRect r : shown->Rects()) {
+        r.Offset(-area.Left, -area.Top);
+        moved.Union(r);
+      }
+      shown = moved;
+    }
+    Application->Display().SetWindowRegion(Handle(), shown);
+  }
   Invalidate();
 }
 
@@ -342,8 +392,10 @@ void TCustomForm::PaintNow() {
     FImage.SetSize(Width(), Height());
     FInvalid = Rect(0, 0, Width(), Height());
   }
-  const TRect clip = FInvalid;
+  // A frame the display draws is not painted.
+  const TRect clip = IntersectRect(FInvalid, PictureRect());
   FInvalid = {};
+  if (clip.IsEmpty()) return;
   PaintTo(FImage, {0, 0}, clip);
   FToPresent = UnionRect(FToPresent, clip);
   PresentNow();
@@ -356,8 +408,24 @@ void TCustomForm::MarkPresent(const TRect& rect) {
 void TCustomForm::PresentNow() {
   if (!FVisible || FToPresent.IsEmpty() || !Application) return;
   if (FImage.Width() != Width() || FImage.Height() != Height()) return;
-  Application->Display().Present(Handle(), FImage, FToPresent);
+  const TRect area = PictureRect();
+  if (area == Rect(0, 0, Width(), Height())) {
+    Application->Display().Present(Handle(), FImage, FToPresent);
+    FToPresent = {};
+    return;
+  }
+  // Inside the display's frame: the client area's picture, the changed part copied.
+  TRect dirty = IntersectRect(FToPresent, area);
   FToPresent = {};
+  if (FPicture.Width() != area.Width() || FPicture.Height() != area.Height()) {
+    FPicture.SetSize(area.Width(), area.Height());
+    dirty = area;
+  }
+  if (dirty.IsEmpty()) return;
+  for (int y = dirty.Top; y < dirty.Bottom; ++y)
+    std::copy_n(FImage.ScanLine(y) + dirty.Left, dirty.Width(), FPicture.ScanLine(y - area.Top) + dirty.Left - area.Left);
+  dirty.Offset(-area.Left, -area.Top);
+  Application->Display().Present(Handle(), FPicture, dirty);
 }
 
 TBitmap TCustomForm::PaintWindowImage() {
@@ -367,7 +435,7 @@ TBitmap TCustomForm::PaintWindowImage() {
 }
 
 bool TCustomForm::InCloseButton(TPoint p) const {
-  if (CaptionHeight() == 0 || !(FBorderIcons & biSystemMenu)) return false;
+  if (CaptionHeight() == 0 || !(FBorderIcons & biSystemMenu) || NativeFrame()) return false;
   const int b = BorderSize();
   const int bar = CaptionHeight() - 1;
   TRect r = Bounds(Width() - b - 2 - kCloseButtonWidth, b + (bar - kCloseButtonHeight) / 2, kCloseButtonWidth,
@@ -376,7 +444,7 @@ bool TCustomForm::InCloseButton(TPoint p) const {
 }
 
 bool TCustomForm::InCaption(TPoint p) const {
-  if (CaptionHeight() == 0) return false;
+  if (CaptionHeight() == 0 || NativeFrame()) return false;
   const int b = BorderSize();
   return Rect(b, b, Width() - b, b + CaptionHeight() - 1).Contains(p) && !InCloseButton(p);
 }
@@ -385,7 +453,7 @@ bool TCustomForm::PaintTo(TBitmap& target, TPoint origin, const TRect& clip, con
   if (this == stopAt) return true;
   TRect area = IntersectRect(clip, Bounds(origin.X, origin.Y, Width(), Height()));
   if (area.IsEmpty()) return false;
-  if (BorderSize() > 0 || CaptionHeight() > 0) {
+  if ((BorderSize() > 0 || CaptionHeight() > 0) && !NativeFrame()) {
     PrepareCanvas(target, origin, area);
     FPainting = true;
     struct TReset {

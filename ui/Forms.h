@@ -1,12 +1,15 @@
 #pragma once
 // Forms (top-level windows) and the screen. A form draws its own frame in the
 // classic look: no border, a single border, or a dialog frame with a title
-// bar and a close button. Its picture lives in an image of the whole window,
-// painted where invalidated and handed to the display.
+// bar and a close button; where the display puts the system's own frame of
+// that kind around the window, the form leaves it to the display. Its picture
+// lives in an image of the whole window, painted where invalidated and handed
+// to the display (the client area only, inside a frame of the display's).
 
 #include <optional>
 
 #include "ui/Controls.h"
+#include "ui/Display.h"
 
 namespace ui {
 
@@ -56,6 +59,7 @@ class TCustomForm : public TWinControl {
   TMDIClient* ClientWindow() const { return FClientWindow; }
 
   // Frame widths of the border style: left/right/bottom border and the top (border and title bar).
+  // They hold for a frame the display draws too: its client area sits where the form's does.
   int BorderSize() const;
   int CaptionHeight() const;
   TRect ClientRect() const override;
@@ -109,7 +113,11 @@ class TCustomForm : public TWinControl {
   TBitmap PaintWindowImage();
   const TBitmap& WindowImage() const { return FImage; }
 
-  // Whether the pointer is over the close button / title bar (window coordinates).
+  // Whether the display draws this window's frame (the system's own, for a dialog frame).
+  bool NativeFrame() const;
+
+  // Whether the pointer is over the close button / title bar (window coordinates)
+  // of the frame the form draws (never over the display's).
   bool InCloseButton(TPoint p) const;
   bool InCaption(TPoint p) const;
 
@@ -146,7 +154,15 @@ class TCustomForm : public TWinControl {
  private:
   void CloseModal();
   void PlaceOnShow();
+  TWindowFrame FrameKind() const;
+  // The part of the window the display shows the picture of (window coordinates), and
+  // that part on the screen.
+  TRect PictureRect() const;
+  TRect DisplayRect() const;
   void UpdateDisplayBounds();
+  void UpdateDisplayFrame();
+  // The system moved the window: the top-left of the display's part is there now.
+  void MovedByDisplay(TPoint topLeft);
 
   TFormBorderStyle FBorderStyle = bsSizeable;
   TBorderIcons FBorderIcons = biSystemMenu | biMinimize | biMaximize;
@@ -164,6 +180,7 @@ class TCustomForm : public TWinControl {
   TWinControl* FActiveControl = nullptr;
   std::optional<TRegion> FRegion;
   TBitmap FImage;
+  TBitmap FPicture;  // the client area, for a display that frames the window
   TRect FInvalid;
   TRect FToPresent;
 };

@@ -1,6 +1,7 @@
 // Forms and controls under the keyboard and the mouse: default and cancel
 // buttons, Tab order, radio groups, modal results, close actions, timers in
-// virtual time, dragging, regions, activation and the uncaught-error box.
+// virtual time, dragging, regions, activation and the uncaught-error box; and
+// forms on a display that draws the dialog frame itself.
 
 #include <chrono>
 
@@ -442,6 +443,121 @@ TEST_F(UiTest, AnEndlessWaitWithoutAUserIsAnError) {
   std::unique_ptr<TSampleDialog> d(NewForm<TSampleDialog>(&App));
   EXPECT_THROW(d->ShowModal(), EDisplayStalled);
   EXPECT_FALSE(d->Visible());
+}
+
+
+// The virtual screen as a desktop that puts its own dialog frame around windows
+// would be: it keeps what it is told of frames and bounds.
+class TFramingDisplay : public THeadlessDisplay {
+ public:
+  struct TFrame {
+    TWindowFrame Frame = wfNone;
+    bool CloseBox = false;
+  };
+  bool DrawsFrame(TWindowFrame frame) const override { return frame == wfNone || frame == wfDialog; }
+  void SetWindowFrame(HWND window, TWindowFrame frame, bool closeBox) override { Frames[window] = {frame, closeBox}; }
+  void SetWindowBounds(HWND window, const TRect& bounds) override {
+    Placed[window] = bounds;
+    THeadlessDisplay::SetWindowBounds(window, bounds);
+  }
+  void Present(HWND window, const TBitmap& image, const TRect& dirty) override {
+    Pictures[window] = {image.Width(), image.Height()};
+    THeadlessDisplay::Present(window, image, dirty);
+  }
+  void SetApplicationTitle(const AnsiString& title) override { Title = title; }
+
+  std::map<HWND, TFrame> Frames;
+  std::map<HWND, TRect> Placed;
+  std::map<HWND, TSize> Pictures;
+  AnsiString Title;
+};
+
+class NativeFrameTest : public ::testing::Test {
+ protected:
+  NativeFrameTest() : Display(new TFramingDisplay), App(std::unique_ptr<TDisplay>(Display)) {}
+
+  void Post(TInputKind kind, HWND window, TPoint pos = {}) {
+    TInputEvent e;
+    e.Kind = kind;
+    e.Window = window;
+    e.Pos = pos;
+    App.PostInput(e);
+  }
+
+  TFramingDisplay* Display;  // the application's
+  TApplication App;
+  TOperator Op;
+};
+
+TEST_F(NativeFrameTest, TheDisplaysDialogFrameLeavesTheFormItsClientArea) {
+  App.SetTitle("Instalação do Vantor Q-Mira"_a);
+  EXPECT_EQ(Display->Title, "Instalação do Vantor Q-Mira"_a);
+  std::unique_ptr<TSampleDialog> d(NewForm<TSampleDialog>(&App));
+  d->Show();
+  App.ProcessMessages();
+  const HWND h = d->Handle();
+  EXPECT_TRUE(d->NativeFrame());
+  EXPECT_EQ(Display->Frames[h].Frame, wfDialog);
+  EXPECT_TRUE(Display->Frames[h].CloseBox);
+  // The form keeps its geometry; the display's window is its client area.
+  EXPECT_EQ(d->ClientWidth(), 300);
+  const TPoint client = d->ClientOrigin();
+  EXPECT_EQ(client, (TPoint{d->Left() + 3, d->Top() + 22}));
+  EXPECT_EQ(Display->Placed[h], Bounds(client.X, client.Y, 300, 120));
+  EXPECT_EQ(Display->Pictures[h], (TSize{300, 120}));
+  // The picture is the client's, in its place; no frame of the form's around it.
+  const TBitmap screen = Display->Screenshot();
+  EXPECT_EQ(screen.Pixels(client.X, client.Y), ColorToRGB(clBtnFace));
+  const TPoint edit = d->Edit->ClientToScreen({6, 6});
+  EXPECT_EQ(screen.Pixels(edit.X, edit.Y), ColorToRGB(clWindow));
+  EXPECT_EQ(screen.Pixels(d->Left() + 40, d->Top() + 10), ColorToRGB(clBackground)) << "no drawn title bar";
+
+  // The system's move: the client area's new place.
+  Post(ikMove, h, {200, 150});
+  App.ProcessMessages();
+  EXPECT_EQ(d->ClientOrigin(), (TPoint{200, 150}));
+  EXPECT_EQ(d->Left(), 197);
+  EXPECT_EQ(Display->Placed[h], Bounds(200, 150, 300, 120));
+  // A later change of the client area goes to the display as such.
+  d->SetClientSize(320, 100);
+  EXPECT_EQ(Display->Placed[h], Bounds(200, 150, 320, 100));
+  d->SetBorderIcons(0);
+  EXPECT_FALSE(Display->Frames[h].CloseBox);
+  // Another border style is the form's to draw again, its picture the whole window.
+  d->SetBorderStyle(bsSingle);
+  App.ProcessMessages();
+  EXPECT_FALSE(d->NativeFrame());
+  EXPECT_EQ(Display->Frames[h].Frame, wfNone);
+  EXPECT_EQ(Display->Placed[h], d->BoundsRect());
+  EXPECT_EQ(Display->Pictures[h], (TSize{d->Width(), d->Height()}));
+}
+
+TEST_F(NativeFrameTest, TheSystemsFrameClosesAndActivatesAndTheApplicationCloses) {
+  // The close box of a modal dialog ends it as Cancel.
+  std::unique_ptr<TSampleDialog> d(NewForm<TSampleDialog>(&App));
+  Op.Queue([&] {
+    Post(ikClose, d->Handle());
+    return true;
+  });
+  EXPECT_EQ(d->ShowModal(), mrCancel);
+
+  // A press on the frame of a window behind brings it forward.
+  TForm* main = nullptr;
+  App.CreateForm(main);
+  main->Show();
+  d->Show();
+  EXPECT_TRUE(d->Active());
+  auto* other = NewForm<TSampleDialog>(&App);
+  other->Show();
+  Post(ikActivate, d->Handle());
+  App.ProcessMessages();
+  EXPECT_TRUE(d->Active());
+  EXPECT_EQ(App.ZOrder().back(), d.get());
+
+  // The program asked to close (its taskbar button): the main form closes, which ends it.
+  Post(ikClose, 0);
+  App.ProcessMessages();
+  EXPECT_TRUE(App.Terminated());
 }
 
 }  // namespace

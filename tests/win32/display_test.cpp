@@ -1,11 +1,13 @@
 // The Windows display against the desktop (under Wine on Xvfb in the test
 // command): a window shows the picture presented to it, a shaped window lets
-// the point in its gaps reach the window behind it, and messages the system
-// sends come back as the framework's input events.
+// the point in its gaps reach the window behind it, messages the system sends
+// come back as the framework's input events, one application window stands
+// for the forms on the taskbar, and a dialog frame is the system's own.
 
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "ui/Display.h"
@@ -42,6 +44,18 @@ class TDisplayTest : public ::testing::Test {
     return FindWindowA("VqmForm", caption);
   }
 
+  static std::string Text(::HWND window) {
+    char text[256] = {};
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+  }
+
+  static std::string ClassOf(::HWND window) {
+    char name[64] = {};
+    GetClassNameA(window, name, sizeof name);
+    return name;
+  }
+
   // Lets the system deliver what is pending (painting, window changes).
   void Settle() {
     for (int i = 0; i < 5; ++i) {
@@ -66,7 +80,6 @@ TEST_F(TDisplayTest, ScreenAndWindowAreTheSystems) {
   EXPECT_EQ(r.right - r.left, 200);
   EXPECT_EQ(r.bottom - r.top, 120);
   EXPECT_EQ(GetWindowLongA(native, GWL_STYLE) & WS_CAPTION, 0) << "the form draws its own frame";
-  EXPECT_TRUE(GetWindowLongA(native, GWL_EXSTYLE) & WS_EX_APPWINDOW) << "a taskbar button";
 
   Display->SetWindowCaption(1, "Instala\xE7\xE3o");
   char caption[64] = {};
@@ -160,6 +173,166 @@ TEST_F(TDisplayTest, MessagesComeBackAsInput) {
   EXPECT_EQ(Events.Got[5].Kind, ui::ikClose);
   EXPECT_EQ(Events.Got[5].Window, 7);
   EXPECT_TRUE(IsWindow(native)) << "closing is the application's decision";
+}
+
+TEST_F(TDisplayTest, OneApplicationWindowStandsForTheFormsOnTheTaskbar) {
+  Display->SetApplicationTitle("Instala\xE7\xE3o do Vantor Q-Mira");
+  ::HWND first = Show(1, ui::Rect(100, 100, 300, 200), "vqm first", 0x00FF00);
+  ::HWND second = Show(2, ui::Rect(150, 150, 350, 250), "vqm second", 0xFF0000);
+  ASSERT_NE(first, nullptr);
+  ASSERT_NE(second, nullptr);
+  Display->SetZOrder({1, 2});
+  Settle();
+  // Owned windows have no button of their own; the owner's shows the title.
+  ::HWND app = GetWindow(first, GW_OWNER);
+  ASSERT_NE(app, nullptr);
+  EXPECT_EQ(GetWindow(second, GW_OWNER), app);
+  EXPECT_EQ(ClassOf(app), "VqmApplication");
+  EXPECT_EQ(Text(app), "Instala\xE7\xE3o do Vantor Q-Mira");
+  for (::HWND form : {first, second})
+    EXPECT_EQ(GetWindowLongA(form, GWL_EXSTYLE) & (WS_EX_APPWINDOW | WS_EX_TOOLWINDOW), 0);
+  EXPECT_TRUE(IsWindowVisible(app)) << "shown, for the button";
+  EXPECT_EQ(GetWindowLongA(app, GWL_EXSTYLE) & WS_EX_TOOLWINDOW, 0);
+  EXPECT_NE(GetClassLongPtrA(app, GCLP_HICON), 0) << "the program's icon on the button";
+  EXPECT_TRUE(GetWindowLongA(app, GWL_STYLE) & WS_MINIMIZEBOX);
+  RECT r;
+  GetWindowRect(app, &r);
+  EXPECT_EQ(r.right - r.left, 0);
+  EXPECT_EQ(r.bottom - r.top, 0);
+  Display->SetApplicationTitle("Assistente");
+  EXPECT_EQ(Text(app), "Assistente");
+
+  // Minimised with its button, the forms go; restored, they come back and the foremost is active.
+  SendMessageA(app, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  Settle();
+  EXPECT_TRUE(IsIconic(app));
+  EXPECT_FALSE(IsWindowVisible(first));
+  EXPECT_FALSE(IsWindowVisible(second));
+  SendMessageA(app, WM_SYSCOMMAND, SC_RESTORE, 0);
+  Settle();
+  EXPECT_FALSE(IsIconic(app));
+  EXPECT_TRUE(IsWindowVisible(first));
+  EXPECT_TRUE(IsWindowVisible(second));
+  EXPECT_EQ(GetActiveWindow(), second);
+  // Activating the button's window hands the activation on to the foremost form.
+  SetActiveWindow(app);
+  Settle();
+  EXPECT_EQ(GetActiveWindow(), second);
+
+  // Closing the button's window asks the program to close.
+  Events.Got.clear();
+  PostMessageA(app, WM_CLOSE, 0, 0);
+  Settle();
+  ASSERT_EQ(Events.Got.size(), 1u);
+  EXPECT_EQ(Events.Got[0].Kind, ui::ikClose);
+  EXPECT_EQ(Events.Got[0].Window, 0);
+  // No form shown, no button.
+  Display->ShowWindow(1, false);
+  EXPECT_TRUE(IsWindowVisible(app));
+  Display->DestroyWindow(2);
+  EXPECT_FALSE(IsWindowVisible(app));
+}
+
+TEST_F(TDisplayTest, ADialogFrameIsTheSystemsAroundThePicture) {
+  EXPECT_TRUE(Display->DrawsFrame(ui::wfDialog));
+  // The client area's place and picture: red, a blue square at (10, 20).
+  const ui::TRect client = ui::Rect(200, 150, 574, 350);
+  Display->CreateWindow(3, client, "Encerrando a Instala\xE7\xE3o");
+  Display->SetWindowFrame(3, ui::wfDialog, true);
+  Display->ShowWindow(3, true);
+  ui::TBitmap picture(374, 200);
+  picture.Fill(0x0000FF);
+  for (int y = 20; y < 40; ++y)
+    for (int x = 10; x < 40; ++x) picture.ScanLine(y)[x] = ui::PixelFromRGB(0xFF0000);
+  Display->Present(3, picture, ui::Rect(0, 0, 374, 200));
+  Display->SetZOrder({3});
+  Settle();
+  ::HWND native = FindWindowA("VqmForm", "Encerrando a Instala\xE7\xE3o");
+  ASSERT_NE(native, nullptr);
+  const LONG style = GetWindowLongA(native, GWL_STYLE);
+  EXPECT_EQ(style & WS_CAPTION, WS_CAPTION);
+  EXPECT_TRUE(style & WS_SYSMENU) << "the close box";
+  EXPECT_FALSE(style & (WS_THICKFRAME | WS_MAXIMIZEBOX | WS_MINIMIZEBOX)) << "not resizable";
+  EXPECT_TRUE(GetWindowLongA(native, GWL_EXSTYLE) & WS_EX_DLGMODALFRAME);
+  EXPECT_NE(GetWindow(native, GW_OWNER), nullptr);
+  // The client area is where the form's is, the frame around it.
+  POINT origin{0, 0};
+  ClientToScreen(native, &origin);
+  EXPECT_EQ(origin.x, 200);
+  EXPECT_EQ(origin.y, 150);
+  RECT r;
+  GetClientRect(native, &r);
+  EXPECT_EQ(r.right, 374);
+  EXPECT_EQ(r.bottom, 200);
+  GetWindowRect(native, &r);
+  EXPECT_LT(r.left, 200);
+  EXPECT_LT(r.top + GetSystemMetrics(SM_CYCAPTION), 150 + 1) << "the title bar above";
+  EXPECT_EQ(Text(native), "Encerrando a Instala\xE7\xE3o");
+  HDC dc = GetDC(native);
+  EXPECT_EQ(GetPixel(dc, 0, 0), RGB(255, 0, 0));
+  EXPECT_EQ(GetPixel(dc, 10, 20), RGB(0, 0, 255));
+  EXPECT_EQ(GetPixel(dc, 39, 39), RGB(0, 0, 255));
+  EXPECT_EQ(GetPixel(dc, 373, 199), RGB(255, 0, 0));
+  ReleaseDC(native, dc);
+  // The whole window as the system draws it: its title bar above the picture.
+  HDC whole = GetWindowDC(native);
+  const int cx = 200 - r.left, cy = 150 - r.top;
+  EXPECT_EQ(GetPixel(whole, cx + 20, cy + 30), RGB(0, 0, 255));
+  EXPECT_EQ(GetPixel(whole, cx + 1, cy + 1), RGB(255, 0, 0));
+  // Wine draws the frame itself where no window manager does (the test prefix leaves it none).
+  const COLORREF bar = GetPixel(whole, (r.right - r.left) / 2, cy - GetSystemMetrics(SM_CYCAPTION) + 2);
+  EXPECT_EQ(bar, GetSysColor(COLOR_ACTIVECAPTION)) << "the system's title bar, active";
+  ReleaseDC(native, whole);
+
+  // The close box and the system's menu ask to close; a press on the frame brings it forward.
+  Events.Got.clear();
+  PostMessageA(native, WM_SYSCOMMAND, SC_CLOSE, 0);
+  PostMessageA(native, WM_CLOSE, 0, 0);
+  PostMessageA(native, WM_NCLBUTTONDOWN, HTBORDER, MAKELPARAM(r.left, r.top));
+  Settle();
+  ASSERT_EQ(Events.Got.size(), 3u);
+  EXPECT_EQ(Events.Got[0].Kind, ui::ikClose);
+  EXPECT_EQ(Events.Got[0].Window, 3);
+  EXPECT_EQ(Events.Got[1].Kind, ui::ikClose);
+  EXPECT_EQ(Events.Got[2].Kind, ui::ikActivate);
+  EXPECT_TRUE(IsWindow(native));
+
+  // Moved by the system: the client area's new place, once for a whole move loop.
+  Events.Got.clear();
+  GetWindowRect(native, &r);
+  SendMessageA(native, WM_ENTERSIZEMOVE, 0, 0);
+  SetWindowPos(native, nullptr, r.left + 10, r.top + 5, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  SetWindowPos(native, nullptr, r.left + 30, r.top + 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  SendMessageA(native, WM_EXITSIZEMOVE, 0, 0);
+  Settle();
+  ASSERT_EQ(Events.Got.size(), 1u);
+  EXPECT_EQ(Events.Got[0].Kind, ui::ikMove);
+  EXPECT_EQ(Events.Got[0].Pos, (ui::TPoint{230, 170}));
+  // The framework's answer puts it where it is: nothing moves, nothing comes back.
+  Display->SetWindowBounds(3, ui::Rect(230, 170, 604, 370));
+  Settle();
+  EXPECT_EQ(Events.Got.size(), 1u);
+  // Clicks in the client area are in screen coordinates as ever.
+  Events.Got.clear();
+  PostMessageA(native, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 6));
+  Settle();
+  ASSERT_EQ(Events.Got.size(), 1u);
+  EXPECT_EQ(Events.Got[0].Pos, (ui::TPoint{235, 176}));
+
+  // Without the close box; the client area stays.
+  Display->SetWindowFrame(3, ui::wfDialog, false);
+  Settle();
+  EXPECT_FALSE(GetWindowLongA(native, GWL_STYLE) & WS_SYSMENU);
+  EXPECT_TRUE(IsWindowVisible(native));
+  origin = {0, 0};
+  ClientToScreen(native, &origin);
+  EXPECT_EQ(origin.x, 230);
+  EXPECT_EQ(origin.y, 170);
+  // A region cuts the client area's coordinates.
+  Display->SetWindowRegion(3, ui::TRegion(ui::Rect(0, 0, 100, 50)));
+  Settle();
+  EXPECT_EQ(WindowFromPoint({230 + 50, 170 + 25}), native);
+  EXPECT_NE(WindowFromPoint({230 + 150, 170 + 25}), native);
 }
 
 TEST_F(TDisplayTest, WaitingEndsWithTheTimeoutOrTheFirstMessage) {

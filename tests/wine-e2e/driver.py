@@ -184,17 +184,27 @@ class Screen:
         """Waits for a visible window whose name is the caption (non-ASCII letters
         match any character, as the X name's encoding is Wine's)."""
         pattern = caption_pattern(caption)
-        try:
-            p = self.xdotool("search", "--sync", "--onlyvisible", "--name", pattern, timeout=timeout)
-        except subprocess.TimeoutExpired:
-            raise Failure(f"no window \"{caption}\" within {timeout} s")
-        return p.stdout.split()
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            # Not the program's application window: it has the program's title, and no size.
+            found = [wid for wid in self.xdotool("search", "--onlyvisible", "--name", pattern).stdout.split()
+                     if max(self.size(wid)) > 1]
+            if found:
+                return found
+            time.sleep(0.2)
+        raise Failure(f"no window \"{caption}\" within {timeout} s")
+
+    def size(self, wid):
+        geometry = dict(line.split("=") for line in self.xdotool("getwindowgeometry", "--shell", wid).stdout.split()
+                        if "=" in line)
+        return int(geometry.get("WIDTH", 0)), int(geometry.get("HEIGHT", 0))
 
     def gone(self, caption, timeout=30):
         pattern = caption_pattern(caption)
         deadline = time.time() + timeout
         while time.time() < deadline:
-            if not self.xdotool("search", "--onlyvisible", "--name", pattern).stdout.split():
+            if not [wid for wid in self.xdotool("search", "--onlyvisible", "--name", pattern).stdout.split()
+                    if max(self.size(wid)) > 1]:
                 return True
             time.sleep(0.2)
         return False
@@ -255,12 +265,12 @@ class Windows:
         out = self.prefix.run(self.winlist, timeout=30).stdout.decode("cp1252", errors="replace")
         windows = []
         for line in out.splitlines():
-            m = re.match(r"window (\S+) pid=(\d+) class=(.*?) rect=(\S+) client=(\S+) caption=(.*)$", line)
+            m = re.match(r"window (\S+) pid=(\d+) class=(.*?) rect=(\S+) client=(\S+) owner=(\S+) caption=(.*)$", line)
             if m:
                 windows.append({"hwnd": m.group(1), "pid": int(m.group(2)), "class": m.group(3),
                                 "rect": [int(v) for v in m.group(4).split(",")],
-                                "client": [int(v) for v in m.group(5).split(",")],
-                                "caption": unescape(m.group(6)), "children": []})
+                                "client": [int(v) for v in m.group(5).split(",")], "owner": m.group(6),
+                                "caption": unescape(m.group(7)), "children": []})
                 continue
             m = re.match(r"child (\S+) class=(.*?) visible=(\d) rect=(\S+) text=(.*)$", line)
             if m and windows:
@@ -270,9 +280,13 @@ class Windows:
         return windows
 
     def find(self, caption=None, cls=None, timeout=60):
+        """A window one can see and click: a program's application window (of no
+        size, for its taskbar button) may bear the same caption."""
         deadline = time.time() + timeout
         while True:
             for w in self.read():
+                if not has_area(w):
+                    continue
                 if (caption is None or w["caption"] == caption) and (cls is None or w["class"] == cls):
                     return w
             if time.time() > deadline:
@@ -297,6 +311,11 @@ class XWindows(Windows):
             windows.append({"hwnd": wid, "pid": 0, "class": "", "rect": [x, y, x + w, y + h], "client": [x, y, w, h],
                             "caption": name, "children": []})
         return windows
+
+
+def has_area(window):
+    l, t, r, b = window["rect"]
+    return r - l > 1 and b - t > 1
 
 
 def unescape(text):
@@ -546,6 +565,7 @@ def installer_pages(d, run, terminal, cancel_once, finish=True):
     """The wizard from its first page to the completion window's "Finalizar"."""
     wizard = d.form("TFRMProgresso", timeout=90)
     d.shot("bem-vindo")
+    application_window(d, run, wizard, "Instala\u00e7\u00e3o do Vantor Q-Mira")
     if terminal:
         d.click(wizard, "TFRMProgresso", "RbTerminal")
     d.click(wizard, "TFRMProgresso", "btnavancar")
@@ -564,6 +584,7 @@ def installer_pages(d, run, terminal, cancel_once, finish=True):
         d.click(strip, "TFRMProcess", "btnabort")
         cancel = d.form("TFRMCancela", timeout=30)
         run.say(f"the cancel window: system client area {cancel['client']}, window {cancel['rect']}")
+        dialog_frame(d, run, cancel, "TFRMCancela")
         d.shot("cancelar")
         run.say("the cancel question is up; Enter answers \"&Continuar\"")
         d.screen.key("Return")
@@ -585,6 +606,46 @@ def installer_pages(d, run, terminal, cancel_once, finish=True):
         d.shot("nao-reiniciar")
         d.click(done, "TFRMConclusao", "Ok")
     return done
+
+
+def application_window(d, run, window, title):
+    """The program's one taskbar button: its application window, of no size and
+    with the program's title, owns each of the program's windows, which so have
+    no button of their own."""
+    if "owner" not in window:
+        return  # not Wine's window list
+    mine = [w for w in d.windows.read() if w["pid"] == window["pid"]]
+    apps = [w for w in mine if w["class"] == "VqmApplication"]
+    if not run.check(len(apps) == 1, f"one application window of the program ({len(apps)} found)"):
+        return
+    app = apps[0]
+    run.say(f"the application window {app['hwnd']}: {app['caption']!r} at {app['rect']}")
+    run.check(app["caption"] == title, f"the application window bears the title {title!r} (found {app['caption']!r})")
+    run.check(not has_area(app), f"the application window has no size ({app['rect']})")
+    forms = [w for w in mine if w["class"] == "VqmForm"]
+    unowned = [w["caption"] for w in forms if w["owner"] != app["hwnd"]]
+    run.check(forms and not unowned, f"the program's windows are owned by the application window (not: {unowned})")
+
+
+def dialog_frame(d, run, window, form):
+    """A window with the system's dialog frame: its client area is the form's,
+    the system's title bar above it."""
+    if "owner" not in window:
+        return
+    x, y, w, h = window["client"]
+    top = window["rect"][1]
+    run.check([w, h] == list(d.forms[form]["client"]) and y - top >= 18,
+              f"{form} has the system's frame: client area {w}x{h} at {x},{y}, window {window['rect']}")
+
+
+def close_box(window):
+    """The middle of the close box in the system's title bar: at its right end,
+    as wide as the bar is high less the frame's and its own borders."""
+    l, t, r, b = window["rect"]
+    x, y, w, h = window["client"]
+    frame = x - l
+    bar = y - t - frame
+    return r - frame - 2 - (bar - 4) // 2, t + frame + bar // 2
 
 
 def control_by_caption(form, caption):
@@ -610,6 +671,7 @@ def launcher_session(run, prefix, screen, windows, expect, args, terminal):
     etapix = prefix.start(r"D:\etapix.exe", "D:\\") if prefix else args.sdl_start()
     launcher = d.form("TFrmMain", timeout=60)
     first = d.shot("etapix-inicio")
+    application_window(d, run, launcher, "Assistente de Instala\u00e7\u00e3o")
     sign = forms["TFrmMain"]["controls"]["ImgStep3"]["rect"]
     sign_on_screen = (launcher["client"][0] + sign[0], launcher["client"][1] + sign[1], sign[2], sign[3])
     run.check(red_pixels(first, sign_on_screen) == 0, "step III is open when the launcher starts")
@@ -731,15 +793,21 @@ def bad_input(run, prefix, screen, windows, expect, args, name, medium):
         d.click(wizard, "TFRMProgresso", control_by_caption(forms["TFRMProgresso"], "&Cancelar"))
         cancel = d.form("TFRMCancela", timeout=30)
         run.say(f"the cancel window: system client area {cancel['client']}, window {cancel['rect']}")
+        dialog_frame(d, run, cancel, "TFRMCancela")
         d.shot("cancelar")
-        d.click(cancel, "TFRMCancela", "Button2")
+        # The system's close box of the dialog frame answers as "&Sair" does.
+        x, y = close_box(cancel)
+        run.say(f"click the cancel window's close box at {x},{y}")
+        d.screen.click(x, y)
         try:
             program.wait(30)
-            run.check(True, "\"&Sair\" ended the installer")
+            run.check(True, "the cancel window's close box (\"&Sair\") ended the installer")
         except subprocess.TimeoutExpired:
-            d.shot("depois-de-sair")
+            d.shot("depois-de-fechar")
             left = [(w["class"], w["caption"]) for w in windows.read()]
-            run.check(False, f"\"&Sair\" ended the installer (windows left: {left})")
+            run.check(False, f"the cancel window's close box (\"&Sair\") ended the installer (windows left: {left})")
+            d.click(cancel, "TFRMCancela", "Button2")
+            program.wait(30)
         return
     # A missing billboard picture, a missing change.wav: the run goes on to its end without a box.
     installer_pages(d, run, terminal=False, cancel_once=False)

@@ -2,7 +2,7 @@
 // one line per visible top-level window, then one per child window with its
 // class and text (a message box's text and buttons are children).
 //
-//   window <hwnd> pid=<pid> class=<class> rect=<l>,<t>,<r>,<b> client=<x>,<y>,<w>,<h> caption=<text>
+//   window <hwnd> pid=<pid> class=<class> rect=<l>,<t>,<r>,<b> client=<x>,<y>,<w>,<h> owner=<hwnd> caption=<text>
 //   child <hwnd> class=<class> visible=<0|1> rect=<l>,<t>,<r>,<b> text=<text>
 //
 // Rectangles are in screen pixels. Texts are written in the Windows code page
@@ -48,9 +48,10 @@ BOOL CALLBACK TopLevel(HWND hwnd, LPARAM) {
   GetClientRect(hwnd, &c);
   POINT origin{0, 0};
   ClientToScreen(hwnd, &origin);
-  std::printf("window %p pid=%lu class=%s rect=%ld,%ld,%ld,%ld client=%ld,%ld,%ld,%ld caption=%s\n",
+  std::printf("window %p pid=%lu class=%s rect=%ld,%ld,%ld,%ld client=%ld,%ld,%ld,%ld owner=%p caption=%s\n",
               static_cast<void*>(hwnd), static_cast<unsigned long>(pid), cls, r.left, r.top, r.right, r.bottom,
-              origin.x, origin.y, c.right, c.bottom, Escaped(caption).c_str());
+              origin.x, origin.y, c.right, c.bottom, static_cast<void*>(GetWindow(hwnd, GW_OWNER)),
+              Escaped(caption).c_str());
   EnumChildWindows(hwnd, Child, 0);
   return TRUE;
 }

@@ -1,7 +1,14 @@
 // The Windows display: each top-level form is a real window of the desktop.
-// The forms draw themselves (frames and captions included) into our bitmaps;
-// the windows only show those pictures, cut to the forms' regions, and hand
-// mouse, keyboard and close requests back as input events. Time is real.
+// The forms draw themselves into our bitmaps, frames and captions included,
+// except the dialog frame, which is the system's own here (its title bar,
+// border and close box around the form's client area). The windows show
+// those pictures, cut to the forms' regions, and hand mouse, keyboard, close
+// requests and the system's moves back as input events. Time is real.
+//
+// One hidden application window owns every form, as in a Windows program of
+// this kind: the program has one taskbar button, with the application's
+// title; minimising it hides the forms, restoring it brings them back, and
+// activating it brings the foremost form forward.
 
 #include "ui/Display.h"
 
@@ -20,6 +27,18 @@ namespace ui {
 namespace {
 
 constexpr char kWindowClass[] = "VqmForm";
+constexpr char kApplicationClass[] = "VqmApplication";
+// Posted to the application window: bring the foremost form forward.
+constexpr UINT kActivateForm = WM_APP + 1;
+
+// The window styles of a frame.
+DWORD FrameStyle(TWindowFrame frame, bool closeBox) {
+  DWORD style = WS_POPUP | WS_CLIPCHILDREN;
+  if (frame == wfDialog) style |= WS_CAPTION | (closeBox ? WS_SYSMENU : 0);
+  return style;
+}
+
+DWORD FrameExStyle(TWindowFrame frame) { return frame == wfDialog ? WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE : 0; }
 
 TShiftState KeyShift() {
   TShiftState s = 0;
@@ -59,13 +78,27 @@ class TWin32Display : public TDisplay {
     wc.lpfnWndProc = &TWin32Display::WindowProc;
     wc.hInstance = FInstance;
     wc.hCursor = nullptr;  // the cursor is set on WM_SETCURSOR
+    // No icon: a form has no taskbar button of its own, and a dialog frame shows none.
+    wc.hIcon = nullptr;
+    wc.lpszClassName = kWindowClass;
+    // A second display of the same program finds the classes there already.
+    if (!RegisterClassExA(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+      throw std::runtime_error("The window class cannot be registered");
+    // The program's icon is its taskbar button's.
+    wc.style = 0;
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     wc.hIcon = LoadIconA(FInstance, MAKEINTRESOURCEA(1));
     if (!wc.hIcon) wc.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
-    wc.lpszClassName = kWindowClass;
-    // A second display of the same program finds the class there already.
+    wc.lpszClassName = kApplicationClass;
     if (!RegisterClassExA(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
       throw std::runtime_error("The window class cannot be registered");
     FCursor = LoadCursorA(nullptr, IDC_ARROW);
+    // Of no size, in the middle of the screen; shown while a form is, for its taskbar button.
+    FApplication = CreateWindowExA(0, kApplicationClass, "", WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU |
+                                   WS_MINIMIZEBOX, GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2,
+                                   0, 0, nullptr, nullptr, FInstance, nullptr);
+    if (!FApplication) throw std::runtime_error("The application window cannot be created");
+    SetWindowLongPtrA(FApplication, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   }
 
   ~TWin32Display() override {
@@ -74,21 +107,39 @@ class TWin32Display : public TDisplay {
         SetWindowLongPtrA(w.Native, GWLP_USERDATA, 0);
         ::DestroyWindow(w.Native);
       }
+    SetWindowLongPtrA(FApplication, GWLP_USERDATA, 0);
+    ::DestroyWindow(FApplication);
   }
 
   const char* Name() const override { return "win32"; }
 
   TSize ScreenSize() const override { return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }
 
+  void SetApplicationTitle(const AnsiString& title) override { SetWindowTextA(FApplication, title.c_str()); }
+
+  bool DrawsFrame(TWindowFrame frame) const override { return frame == wfNone || frame == wfDialog; }
+
+  void SetWindowFrame(HWND window, TWindowFrame frame, bool closeBox) override {
+    TWin* w = Find(window);
+    if (!w || (w->Frame == frame && w->CloseBox == closeBox)) return;
+    w->Frame = frame;
+    w->CloseBox = closeBox;
+    // The state the style also holds (shown, disabled) stays.
+    const LONG_PTR state = GetWindowLongPtrA(w->Native, GWL_STYLE) & (WS_VISIBLE | WS_DISABLED);
+    SetWindowLongPtrA(w->Native, GWL_STYLE, static_cast<LONG_PTR>(FrameStyle(frame, closeBox)) | state);
+    SetWindowLongPtrA(w->Native, GWL_EXSTYLE, static_cast<LONG_PTR>(FrameExStyle(frame)));
+    Place(*w, SWP_FRAMECHANGED);
+  }
+
   void CreateWindow(HWND window, const TRect& bounds, const AnsiString& caption) override {
     FImage.Create(window, bounds);
     TWin& w = FWindows[window];
     w.Bounds = bounds;
-    // Borderless popups: the form draws its own frame and caption. The
-    // application window style puts each on the taskbar with its caption.
-    w.Native = CreateWindowExA(WS_EX_APPWINDOW, kWindowClass, caption.c_str(), WS_POPUP | WS_CLIPCHILDREN,
-                               bounds.Left, bounds.Top, std::max(1, bounds.Width()), std::max(1, bounds.Height()),
-                               nullptr, nullptr, FInstance, nullptr);
+    // Borderless popups, owned by the application window, which stands for
+    // them all on the taskbar; a frame of the system's comes with SetWindowFrame.
+    w.Native = CreateWindowExA(0, kWindowClass, caption.c_str(), FrameStyle(wfNone, false), bounds.Left, bounds.Top,
+                               std::max(1, bounds.Width()), std::max(1, bounds.Height()), FApplication, nullptr,
+                               FInstance, nullptr);
     if (!w.Native) {
       FWindows.erase(window);
       FImage.Destroy(window);
@@ -106,8 +157,10 @@ class TWin32Display : public TDisplay {
     FWindows.erase(it);
     FHandles.erase(native);
     if (FTracking == native) FTracking = nullptr;
+    if (FMoving == native) FMoving = nullptr;
     SetWindowLongPtrA(native, GWLP_USERDATA, 0);
     ::DestroyWindow(native);
+    UpdateApplicationWindow();
   }
 
   void SetWindowBounds(HWND window, const TRect& bounds) override {
@@ -115,8 +168,7 @@ class TWin32Display : public TDisplay {
     TWin* w = Find(window);
     if (!w || w->Bounds == bounds) return;
     w->Bounds = bounds;
-    SetWindowPos(w->Native, nullptr, bounds.Left, bounds.Top, std::max(1, bounds.Width()),
-                 std::max(1, bounds.Height()), SWP_NOZORDER | SWP_NOACTIVATE);
+    Place(*w, 0);
   }
 
   void SetWindowCaption(HWND window, const AnsiString& caption) override {
@@ -128,8 +180,10 @@ class TWin32Display : public TDisplay {
     TWin* w = Find(window);
     if (!w || w->Visible == visible) return;
     w->Visible = visible;
+    if (visible) UpdateApplicationWindow();
     ::ShowWindow(w->Native, visible ? SW_SHOW : SW_HIDE);
     if (visible) UpdateWindow(w->Native);
+    else UpdateApplicationWindow();
   }
 
   void SetWindowRegion(HWND window, const std::optional<TRegion>& region) override {
@@ -152,6 +206,11 @@ class TWin32Display : public TDisplay {
       for (size_t i = 0; i < rects.size(); ++i) out[i] = {rects[i].Left, rects[i].Top, rects[i].Right, rects[i].Bottom};
       rgn = ExtCreateRegion(nullptr, static_cast<DWORD>(data.size()), reinterpret_cast<RGNDATA*>(data.data()));
       if (!rgn) rgn = CreateRectRgn(0, 0, 0, 0);
+    }
+    // In window coordinates, which start at the system's frame.
+    if (rgn && w->Frame != wfNone) {
+      const RECT outer = Outer(*w);
+      OffsetRgn(rgn, w->Bounds.Left - outer.left, w->Bounds.Top - outer.top);
     }
     // The window owns the region from here on.
     SetWindowRgn(w->Native, rgn, TRUE);
@@ -260,19 +319,95 @@ class TWin32Display : public TDisplay {
  private:
   struct TWin {
     ::HWND Native = nullptr;
-    TRect Bounds;
+    TRect Bounds;  // the client area where the system frames the window
     bool Visible = false;
+    TWindowFrame Frame = wfNone;
+    bool CloseBox = false;
   };
+
+  // The whole window of the bounds: the frame of the system's around them.
+  static RECT Outer(const TWin& w) {
+    RECT r{w.Bounds.Left, w.Bounds.Top, w.Bounds.Left + std::max(1, w.Bounds.Width()),
+           w.Bounds.Top + std::max(1, w.Bounds.Height())};
+    if (w.Frame != wfNone) AdjustWindowRectEx(&r, FrameStyle(w.Frame, w.CloseBox), FALSE, FrameExStyle(w.Frame));
+    return r;
+  }
+
+  void Place(const TWin& w, UINT flags) {
+    const RECT r = Outer(w);
+    SetWindowPos(w.Native, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE | flags);
+  }
+
+  // The application window is shown while a form is: its taskbar button stands for them.
+  void UpdateApplicationWindow() {
+    const bool any = std::any_of(FWindows.begin(), FWindows.end(), [](const auto& w) { return w.second.Visible; });
+    if (any != (IsWindowVisible(FApplication) != FALSE)) ::ShowWindow(FApplication, any ? SW_SHOWNOACTIVATE : SW_HIDE);
+  }
+
+  // The foremost visible form takes the keyboard.
+  void ActivateForemost() {
+    for (auto it = FOrder.rbegin(); it != FOrder.rend(); ++it)
+      if (TWin* w = Find(*it); w && w->Visible) {
+        SetForegroundWindow(w->Native);
+        return;
+      }
+  }
+
+  LRESULT HandleApplication(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+      case WM_ACTIVATE:
+        // The taskbar button (or the system) made the program active: its form comes forward.
+        if (LOWORD(wParam) != WA_INACTIVE && !IsIconic(FApplication)) PostMessageA(FApplication, kActivateForm, 0, 0);
+        return 0;
+      case kActivateForm:
+        if (GetActiveWindow() == FApplication) ActivateForemost();
+        return 0;
+      case WM_SYSCOMMAND:
+        switch (wParam & 0xFFF0) {
+          case SC_MINIMIZE:
+            // The forms go with the button's window and come back with it.
+            ShowOwnedPopups(FApplication, FALSE);
+            break;
+          case SC_RESTORE: {
+            const LRESULT result = DefWindowProcA(FApplication, message, wParam, lParam);
+            ShowOwnedPopups(FApplication, TRUE);
+            ActivateForemost();
+            return result;
+          }
+          case SC_CLOSE:
+            Post(Close(0));
+            return 0;
+          default:
+            break;
+        }
+        break;
+      case WM_CLOSE:
+        Post(Close(0));
+        return 0;
+      default:
+        break;
+    }
+    return DefWindowProcA(FApplication, message, wParam, lParam);
+  }
 
   TWin* Find(HWND window) {
     auto it = FWindows.find(window);
     return it == FWindows.end() ? nullptr : &it->second;
   }
 
-  static TInputEvent Close(HWND window) {
+  static TInputEvent Event(TInputKind kind, HWND window) {
     TInputEvent e;
-    e.Kind = ikClose;
+    e.Kind = kind;
     e.Window = window;
+    return e;
+  }
+
+  static TInputEvent Close(HWND window) { return Event(ikClose, window); }
+
+  static TInputEvent Moved(HWND window, const TWin& w) {
+    TInputEvent e = Event(ikMove, window);
+    e.Pos = {w.Bounds.Left, w.Bounds.Top};
     return e;
   }
 
@@ -325,6 +460,7 @@ class TWin32Display : public TDisplay {
   }
 
   LRESULT Handle(::HWND native, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (native == FApplication) return HandleApplication(message, wParam, lParam);
     auto found = FHandles.find(native);
     if (found == FHandles.end()) return DefWindowProcA(native, message, wParam, lParam);
     const HWND window = found->second;
@@ -337,7 +473,7 @@ class TWin32Display : public TDisplay {
         return 0;
       }
       case WM_ERASEBKGND:
-        return 1;  // the picture covers the whole window
+        return 1;  // the picture covers the whole client area
       case WM_MOUSEMOVE: {
         if (FTracking != native) {
           TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, native, 0};
@@ -436,6 +572,31 @@ class TWin32Display : public TDisplay {
           return 0;
         }
         break;
+      // The system's frame: a press on it brings the window forward, its title bar moves it.
+      case WM_NCLBUTTONDOWN:
+      case WM_NCRBUTTONDOWN:
+        if (TWin* w = Find(window); w && w->Frame != wfNone) Post(Event(ikActivate, window));
+        break;
+      case WM_ENTERSIZEMOVE:
+        FMoving = native;
+        break;
+      case WM_MOVE:
+        if (TWin* w = Find(window); w && w->Frame != wfNone) {
+          POINT p{0, 0};
+          ClientToScreen(native, &p);
+          if (p.x == w->Bounds.Left && p.y == w->Bounds.Top) break;  // where we put it
+          w->Bounds = Bounds(p.x, p.y, w->Bounds.Width(), w->Bounds.Height());
+          FImage.SetBounds(window, w->Bounds);
+          // Within the system's move loop the place is told once, at its end.
+          if (FMoving != native) Post(Moved(window, *w));
+        }
+        break;
+      case WM_EXITSIZEMOVE:
+        if (FMoving == native) {
+          FMoving = nullptr;
+          if (TWin* w = Find(window); w && w->Frame != wfNone) Post(Moved(window, *w));
+        }
+        break;
       default:
         break;
     }
@@ -449,6 +610,8 @@ class TWin32Display : public TDisplay {
   }
 
   HINSTANCE FInstance = nullptr;
+  ::HWND FApplication = nullptr;  // owns the forms; the taskbar button's window
+  ::HWND FMoving = nullptr;       // the framed window in the system's move loop
   HCURSOR FCursor = nullptr;
   std::map<HWND, TWin> FWindows;
   std::map<::HWND, HWND> FHandles;
