@@ -20,6 +20,8 @@ namespace platform::sim {
 namespace {
 
 constexpr std::size_t kMaxListings = 64;
+constexpr int kWalksBeforeListing = 8;
+constexpr std::size_t kMaxWalked = 4096;
 constexpr uint32_t kEvents = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_DELETE_SELF | IN_ONLYDIR;
 
 bool IsAscii(std::string_view s) {
@@ -60,37 +62,52 @@ TFolderNames::~TFolderNames() {
   if (FInotify >= 0) ::close(FInotify);
 }
 
-std::optional<TFolderNames::TEntry> TFolderNames::Look(const std::string& dir, const rtl::AnsiString& name) {
-  TEntry entry;
-  entry.Name = rtl::Utf8FromAnsi(name);
-  if (::lstat(JoinHost(dir, entry.Name).c_str(), &entry.St) == 0) {
-    entry.Stat = true;
-    return entry;
-  }
-  std::optional<std::string> found = Scan(dir, name);
-  if (!found) return std::nullopt;
-  entry.Name = std::move(*found);
-  entry.Stat = ::lstat(JoinHost(dir, entry.Name).c_str(), &entry.St) == 0;
-  return entry;
+void TFolderNames::Sync() {
+  if (FInotify >= 0) ReadEvents();
 }
 
-void TFolderNames::Sync() {
-  if (Ready()) ReadEvents();
+TFolderNames::TListing* TFolderNames::Listing(const std::string& dir, const struct stat& st, bool now) {
+  if (!S_ISDIR(st.st_mode)) return nullptr;
+  const TKey key{st.st_dev, st.st_ino};
+  if (const auto it = FListings.find(key); it != FListings.end()) return &it->second;
+  // A folder passed through now and then is looked at each time: a watch
+  // costs more to set up and to take down than a few looks.
+  if (!now) {
+    if (FWalks.size() >= kMaxWalked) FWalks.clear();
+    if (++FWalks[key] < kWalksBeforeListing) return nullptr;
+  }
+  return Ready() ? List(dir, st) : nullptr;
 }
 
 std::optional<TFolderNames::TEntry> TFolderNames::Child(const std::string& dir, const struct stat& dirStat,
                                                         const rtl::AnsiString& name, bool fresh, bool& kept) {
-  TListing* listing = S_ISDIR(dirStat.st_mode) && Ready() ? List(dir, dirStat) : nullptr;
+  const std::string own = rtl::Utf8FromAnsi(name);
+  TListing* listing = Listing(dir, dirStat, false);
   if (!listing) {
-    kept = false;
-    return Look(dir, name);
+    TEntry entry;
+    entry.Name = own;
+    entry.Stat = ::lstat(JoinHost(dir, own).c_str(), &entry.St) == 0;
+    if (entry.Stat) {
+      kept = false;
+      return entry;
+    }
+    // Not there with its own bytes: every entry must be compared, and the
+    // folder is listed (and kept listed) for that.
+    listing = Listing(dir, dirStat, true);
+    if (!listing) {
+      kept = false;
+      std::optional<std::string> found = Scan(dir, name);
+      if (!found) return std::nullopt;
+      entry.Name = std::move(*found);
+      entry.Stat = ::lstat(JoinHost(dir, entry.Name).c_str(), &entry.St) == 0;
+      return entry;
+    }
   }
   listing->Used = ++FClock;
   const rtl::AnsiString folded = FoldCase(name);
   const auto names = listing->Names.find(folded);
   if (names == listing->Names.end()) return std::nullopt;
   const std::vector<std::string>& hosts = names->second;
-  const std::string own = rtl::Utf8FromAnsi(name);
   TEntry entry;
   entry.Name = std::find(hosts.begin(), hosts.end(), own) != hosts.end() ? own : hosts.front();
   if (!fresh) {

@@ -12,6 +12,7 @@
 // or replaced is never answered for with another's names; a subfolder is
 // remembered by the listing of its parent, which forgets it at any event that
 // names it (made, removed, moved away, something moved over it).
+// A folder passed through only a few times is looked at each time instead.
 // Without inotify (or past its limits) each call looks at the host.
 
 #include <sys/stat.h>
@@ -67,7 +68,9 @@ class TFolderNames {
   };
   using TKey = std::pair<dev_t, ino_t>;
 
-  static std::optional<TEntry> Look(const std::string& dir, const rtl::AnsiString& name);
+  // The listing of a folder; a new one only when the folder has been passed
+  // through often, or `now`. Nothing without inotify.
+  TListing* Listing(const std::string& dir, const struct stat& st, bool now);
   bool Ready();
   void ReadEvents();
   TListing* List(const std::string& dir, const struct stat& st);
@@ -83,6 +86,7 @@ class TFolderNames {
   uint64_t FGeneration = 1;
   std::map<TKey, TListing> FListings;
   std::map<int, TKey> FWatches;  // watch descriptor -> listing
+  std::map<TKey, int> FWalks;    // folders not listed: how often passed through
 };
 
 }  // namespace platform::sim
