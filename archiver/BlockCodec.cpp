@@ -21,33 +21,65 @@ int ZlibLevel(TCompressionLevel level) {
   return Z_DEFAULT_COMPRESSION;
 }
 
+namespace {
+
+// The zlib stream of each thread, kept from block to block: a reset codes
+// exactly as a new stream does, without allocating its state again.
+struct TThreadStream {
+  z_stream Z{};
+  bool Deflates = false, Inflates = false;
+  int Level = 0;
+  ~TThreadStream() { End(); }
+  void End() {
+    if (Deflates) deflateEnd(&Z);
+    if (Inflates) inflateEnd(&Z);
+    Deflates = Inflates = false;
+    Z = z_stream{};
+  }
+  z_stream* Deflater(int level) {
+    if (Deflates && Level == level) return deflateReset(&Z) == Z_OK ? &Z : nullptr;
+    End();
+    if (deflateInit(&Z, level) != Z_OK) return nullptr;
+    Deflates = true;
+    Level = level;
+    return &Z;
+  }
+  z_stream* Inflater() {
+    if (Inflates) return inflateReset(&Z) == Z_OK ? &Z : nullptr;
+    End();
+    if (inflateInit(&Z) != Z_OK) return nullptr;
+    Inflates = true;
+    return &Z;
+  }
+};
+
+thread_local TThreadStream tlDeflate, tlInflate;
+
+}  // namespace
+
 bool ZlibCompressBlock(void* dest, int32_t& destSize, const void* src, int32_t srcSize, int level) {
   if (destSize < 0 || srcSize < 0) return false;
-  z_stream z{};
-  if (deflateInit(&z, level) != Z_OK) return false;
-  z.next_in = static_cast<Bytef*>(const_cast<void*>(src));
-  z.avail_in = static_cast<uInt>(srcSize);
-  z.next_out = static_cast<Bytef*>(dest);
-  z.avail_out = static_cast<uInt>(destSize);
-  const int result = deflate(&z, Z_FINISH);
-  deflateEnd(&z);
-  if (result != Z_STREAM_END) return false;
-  destSize = static_cast<int32_t>(z.total_out);
+  z_stream* z = tlDeflate.Deflater(level);
+  if (!z) return false;
+  z->next_in = static_cast<Bytef*>(const_cast<void*>(src));
+  z->avail_in = static_cast<uInt>(srcSize);
+  z->next_out = static_cast<Bytef*>(dest);
+  z->avail_out = static_cast<uInt>(destSize);
+  if (deflate(z, Z_FINISH) != Z_STREAM_END) return false;
+  destSize = static_cast<int32_t>(z->total_out);
   return true;
 }
 
 bool ZlibUncompressBlock(void* dest, int32_t& destSize, const void* src, int32_t srcSize) {
   if (destSize < 0 || srcSize < 0) return false;
-  z_stream z{};
-  if (inflateInit(&z) != Z_OK) return false;
-  z.next_in = static_cast<Bytef*>(const_cast<void*>(src));
-  z.avail_in = static_cast<uInt>(srcSize);
-  z.next_out = static_cast<Bytef*>(dest);
-  z.avail_out = static_cast<uInt>(destSize);
-  const int result = inflate(&z, Z_FINISH);
-  inflateEnd(&z);
-  if (result != Z_STREAM_END) return false;
-  destSize = static_cast<int32_t>(z.total_out);
+  z_stream* z = tlInflate.Inflater();
+  if (!z) return false;
+  z->next_in = static_cast<Bytef*>(const_cast<void*>(src));
+  z->avail_in = static_cast<uInt>(srcSize);
+  z->next_out = static_cast<Bytef*>(dest);
+  z->avail_out = static_cast<uInt>(destSize);
+  if (inflate(z, Z_FINISH) != Z_STREAM_END) return false;
+  destSize = static_cast<int32_t>(z->total_out);
   return true;
 }
 

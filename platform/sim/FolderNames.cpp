@@ -1,4 +1,4 @@
-// Folded names of host folders, kept current with inotify.
+// The entries of host folders, kept current with inotify.
 
 #include "platform/sim/FolderNames.h"
 
@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <climits>
 
+#include "platform/sim/HostFiles.h"
 #include "platform/sim/WinPath.h"
 #include "rtl/SysUtils.h"
 
@@ -19,6 +20,8 @@ namespace platform::sim {
 namespace {
 
 constexpr std::size_t kMaxListings = 64;
+constexpr int kWalksBeforeListing = 8;
+constexpr std::size_t kMaxWalked = 4096;
 constexpr uint32_t kEvents = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_DELETE_SELF | IN_ONLYDIR;
 
 bool IsAscii(std::string_view s) {
@@ -34,13 +37,8 @@ rtl::AnsiString Folded(std::string_view entry) {
 
 bool IsDots(std::string_view entry) { return entry == "." || entry == ".."; }
 
-}  // namespace
-
-TFolderNames::~TFolderNames() {
-  if (FInotify >= 0) ::close(FInotify);
-}
-
-std::optional<std::string> TFolderNames::Scan(const std::string& dir, const rtl::AnsiString& name) {
+// The first entry of `dir` equal to `name` without regard to case.
+std::optional<std::string> Scan(const std::string& dir, const rtl::AnsiString& name) {
   DIR* d = ::opendir(dir.c_str());
   if (!d) return std::nullopt;
   const rtl::AnsiString wanted = FoldCase(name);
@@ -58,20 +56,68 @@ std::optional<std::string> TFolderNames::Scan(const std::string& dir, const rtl:
   return found;
 }
 
-std::optional<std::string> TFolderNames::Find(const std::string& dir, const rtl::AnsiString& name,
-                                              const struct stat* dirStat) {
-  // The folder's identity now, then every change made before this moment.
-  struct stat st;
-  if (dirStat) st = *dirStat;
-  else if (::stat(dir.c_str(), &st) != 0) return Scan(dir, name);
-  if (!S_ISDIR(st.st_mode) || !Ready()) return Scan(dir, name);
-  ReadEvents();
-  TListing* listing = List(dir, st);
-  if (!listing) return Scan(dir, name);
+}  // namespace
+
+TFolderNames::~TFolderNames() {
+  if (FInotify >= 0) ::close(FInotify);
+}
+
+void TFolderNames::Sync() {
+  if (FInotify >= 0) ReadEvents();
+}
+
+TFolderNames::TListing* TFolderNames::Listing(const std::string& dir, const struct stat& st, bool now) {
+  if (!S_ISDIR(st.st_mode)) return nullptr;
+  const TKey key{st.st_dev, st.st_ino};
+  if (const auto it = FListings.find(key); it != FListings.end()) return &it->second;
+  // A folder passed through now and then is looked at each time: a watch
+  // costs more to set up and to take down than a few looks.
+  if (!now) {
+    if (FWalks.size() >= kMaxWalked) FWalks.clear();
+    if (++FWalks[key] < kWalksBeforeListing) return nullptr;
+  }
+  return Ready() ? List(dir, st) : nullptr;
+}
+
+std::optional<TFolderNames::TEntry> TFolderNames::Child(const std::string& dir, const struct stat& dirStat,
+                                                        const rtl::AnsiString& name, bool fresh, bool& kept) {
+  const std::string own = rtl::Utf8FromAnsi(name);
+  TListing* listing = Listing(dir, dirStat, false);
+  if (!listing) {
+    TEntry entry;
+    entry.Name = own;
+    entry.Stat = ::lstat(JoinHost(dir, own).c_str(), &entry.St) == 0;
+    if (entry.Stat) {
+      kept = false;
+      return entry;
+    }
+    // Not there with its own bytes: every entry must be compared, and the
+    // folder is listed (and kept listed) for that.
+    listing = Listing(dir, dirStat, true);
+    if (!listing) {
+      kept = false;
+      std::optional<std::string> found = Scan(dir, name);
+      if (!found) return std::nullopt;
+      entry.Name = std::move(*found);
+      entry.Stat = ::lstat(JoinHost(dir, entry.Name).c_str(), &entry.St) == 0;
+      return entry;
+    }
+  }
   listing->Used = ++FClock;
-  const auto it = listing->Names.find(FoldCase(name));
-  if (it == listing->Names.end()) return std::nullopt;
-  return it->second.front();
+  const rtl::AnsiString folded = FoldCase(name);
+  const auto names = listing->Names.find(folded);
+  if (names == listing->Names.end()) return std::nullopt;
+  const std::vector<std::string>& hosts = names->second;
+  TEntry entry;
+  entry.Name = std::find(hosts.begin(), hosts.end(), own) != hosts.end() ? own : hosts.front();
+  if (!fresh) {
+    const auto known = listing->Folders.find(folded);
+    if (known != listing->Folders.end() && known->second.Name == entry.Name) return known->second;
+  }
+  entry.Stat = ::lstat(JoinHost(dir, entry.Name).c_str(), &entry.St) == 0;
+  // A folder, not a link to one: what it is stays true until an event names it.
+  if (entry.Stat && S_ISDIR(entry.St.st_mode)) listing->Folders[folded] = entry;
+  return entry;
 }
 
 bool TFolderNames::Ready() {
@@ -109,6 +155,7 @@ void TFolderNames::ReadEvents() {
       const std::string entry = e->name;  // NUL-padded
       if (e->mask & (IN_CREATE | IN_MOVED_TO)) Add(it->second, entry);
       if (e->mask & (IN_DELETE | IN_MOVED_FROM)) Remove(it->second, entry);
+      Forget(it->second, entry);
     }
     if (drained) return;
   }
@@ -158,6 +205,7 @@ TFolderNames::TListing* TFolderNames::List(const std::string& dir, const struct 
 }
 
 void TFolderNames::Drop(std::map<TKey, TListing>::iterator it, bool removeWatch) {
+  ++FGeneration;
   if (removeWatch) ::inotify_rm_watch(FInotify, it->second.Watch);
   FWatches.erase(it->second.Watch);
   FListings.erase(it);
@@ -167,6 +215,7 @@ void TFolderNames::DropAll() {
   // A new descriptor: no event of the old watches can arrive after this.
   ::close(FInotify);
   FInotify = -1;
+  ++FGeneration;
   FListings.clear();
   FWatches.clear();
   Ready();
@@ -175,6 +224,10 @@ void TFolderNames::DropAll() {
 void TFolderNames::Add(TListing& listing, const std::string& entry) {
   std::vector<std::string>& names = listing.Names[Folded(entry)];
   if (std::find(names.begin(), names.end(), entry) == names.end()) names.push_back(entry);
+}
+
+void TFolderNames::Forget(TListing& listing, const std::string& entry) {
+  if (listing.Folders.erase(Folded(entry))) ++FGeneration;
 }
 
 void TFolderNames::Remove(TListing& listing, const std::string& entry) {

@@ -31,7 +31,7 @@ std::optional<std::string> ReadHostFile(const std::string& path) {
   return text;
 }
 
-bool WriteHostFileAtomic(const std::string& path, std::string_view text) {
+bool WriteHostFileAtomic(const std::string& path, std::string_view text, bool durable) {
   const std::string temp = path + ".tmp" + std::to_string(::getpid());
   const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd < 0) return false;
@@ -44,13 +44,14 @@ bool WriteHostFileAtomic(const std::string& path, std::string_view text) {
   }
   // The new text is on the disk before it takes the old one's name, and the
   // rename is on the disk before the write is reported done.
-  const bool complete = done == text.size() && ::fsync(fd) == 0;
+  const bool complete = done == text.size() && (!durable || ::fsync(fd) == 0);
   const bool written = complete && ::close(fd) == 0;
   if (!written || ::rename(temp.c_str(), path.c_str()) != 0) {
     if (!complete) ::close(fd);
     ::unlink(temp.c_str());
     return false;
   }
+  if (!durable) return true;
   const std::string::size_type slash = path.rfind('/');
   const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
   const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -62,12 +63,11 @@ bool WriteHostFileAtomic(const std::string& path, std::string_view text) {
 }
 
 bool MakeHostDirs(const std::string& path) {
-  std::size_t pos = 0;
-  while (pos != std::string::npos) {
-    pos = path.find('/', pos + 1);
-    const std::string part = path.substr(0, pos);
-    if (part.empty()) continue;
-    if (::mkdir(part.c_str(), 0755) != 0 && errno != EEXIST) return false;
+  // The folder itself first: the levels above are made only when one is missing.
+  if (::mkdir(path.c_str(), 0755) != 0 && errno == ENOENT) {
+    const std::string::size_type slash = path.find_last_of('/');
+    if (slash == std::string::npos || slash == 0 || !MakeHostDirs(path.substr(0, slash))) return false;
+    if (::mkdir(path.c_str(), 0755) != 0 && errno != EEXIST) return false;
   }
   struct stat st;
   return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);

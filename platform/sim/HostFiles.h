@@ -11,7 +11,9 @@ namespace platform::sim {
 std::optional<std::string> ReadHostFile(const std::string& path);
 // Writes a temporary file beside `path` and renames it over `path`, so readers
 // see the old or the new text, never a part. False on failure (nothing replaced).
-bool WriteHostFileAtomic(const std::string& path, std::string_view text);
+// Without `durable` nothing waits for the disk (a file that does not outlive
+// its process need not survive a crash).
+bool WriteHostFileAtomic(const std::string& path, std::string_view text, bool durable = true);
 // mkdir -p; false when a level cannot be made.
 bool MakeHostDirs(const std::string& path);
 std::string JoinHost(const std::string& dir, std::string_view name);

@@ -241,7 +241,9 @@ TMachineConfig LoadMachineConfig(const std::string& machineDir) {
   return c;
 }
 
-void SaveMachineConfig(const std::string& machineDir, const TMachineConfig& c) {
+namespace {
+
+void WriteMachineConfig(const std::string& machineDir, const TMachineConfig& c, bool durable) {
   auto u = [](const AnsiString& s) { return rtl::Utf8FromAnsi(s); };
   std::string out = "; A simulated Windows machine. Texts are UTF-8.\n\n[Machine]\n";
   out += std::string("Family=") + (c.Family == wfNT ? "NT" : "9x") + "\n";
@@ -275,7 +277,13 @@ void SaveMachineConfig(const std::string& machineDir, const TMachineConfig& c) {
   out += "\n[Registry]\n";
   for (const AnsiString& k : c.ReadOnlyKeys) out += "ReadOnlyKey=" + u(k) + "\n";
   const std::string path = JoinHost(machineDir, "machine.ini");
-  if (!WriteHostFileAtomic(path, out)) throw EMachineError("Cannot write " + path + ": " + HostError(errno));
+  if (!WriteHostFileAtomic(path, out, durable)) throw EMachineError("Cannot write " + path + ": " + HostError(errno));
+}
+
+}  // namespace
+
+void SaveMachineConfig(const std::string& machineDir, const TMachineConfig& c) {
+  WriteMachineConfig(machineDir, c, true);
 }
 
 void CreateMachine(const std::string& hostDir, const TMachineOptions& o) {
@@ -342,17 +350,19 @@ void CreateMachine(const std::string& hostDir, const TMachineOptions& o) {
     c.Drives.push_back(z);
   }
 
-  // The folders a fresh Windows has on C:.
-  const AnsiString programFiles = "C:\\Program Files";
-  for (const AnsiString& dir :
-       {c.WindowsDir, c.SystemDir, c.TempDir, c.DesktopDir, c.StartMenuDir, c.ProgramsDir, programFiles}) {
+  // The folders a fresh Windows has on C: (a machine for one run needs only the temporary one).
+  std::vector<AnsiString> folders{c.TempDir};
+  if (!o.OneRun)
+    folders = {c.WindowsDir, c.SystemDir, c.TempDir, c.DesktopDir, c.StartMenuDir, c.ProgramsDir, "C:\\Program Files"};
+  for (const AnsiString& dir : folders) {
     std::string host = JoinHost(hostDir, "drives/c/" + rtl::Utf8FromAnsi(dir.substr(3)));
     for (char& ch : host)
       if (ch == '\\') ch = '/';
     if (!MakeHostDirs(host)) throw EMachineError("Cannot make the folder " + host + ": " + HostError(errno));
   }
-  SaveMachineConfig(hostDir, c);
-  if (!WriteHostFileAtomic(JoinHost(hostDir, "journal.log"), ""))
+  WriteMachineConfig(hostDir, c, !o.OneRun);
+  // The journal of a machine for one run is made with its first line.
+  if (!o.OneRun && !WriteHostFileAtomic(JoinHost(hostDir, "journal.log"), ""))
     throw EMachineError("Cannot write the journal in " + hostDir);
 }
 

@@ -114,6 +114,9 @@ struct TMachineOptions {
   bool HostRoot = false;      // Z: is the host's root folder (Z:\home\x is /home/x)
   TProgManState ProgramManager = pmRunning;
   bool HasGetDiskFreeSpaceEx = true;
+  // A machine for one process's run, removed after it: of the folders of C:
+  // only the temporary one is made, and nothing waits for the disk.
+  bool OneRun = false;
 };
 
 // Makes a fresh machine in hostDir (created when missing; refused with

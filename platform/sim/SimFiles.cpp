@@ -57,45 +57,25 @@ DWORD ErrorFromErrno(int error) {
   }
 }
 
-struct TChild {
-  std::string Name;  // host name
-  struct stat St {};  // its lstat
-  bool Stat = false;  // false: the entry went away before lstat
-};
-
-// The host name in `dir` of the Windows name `name`: the same bytes in
-// UTF-8 if they exist, else the first entry equal without regard to case.
-std::optional<TChild> LookupChild(TFolderNames& names, const std::string& dir, const AnsiString& name,
-                                  const struct stat* dirStat = nullptr) {
-  TChild child;
-  child.Name = rtl::Utf8FromAnsi(name);
-  if (::lstat(JoinHost(dir, child.Name).c_str(), &child.St) == 0) {
-    child.Stat = true;
-    return child;
-  }
-  std::optional<std::string> entry = names.Find(dir, name, dirStat);
-  if (!entry) return std::nullopt;
-  child.Name = std::move(*entry);
-  child.Stat = ::lstat(JoinHost(dir, child.Name).c_str(), &child.St) == 0;
-  return child;
-}
-
 // An extended attribute through an open file when there is one.
 ssize_t GetXattr(int fd, const std::string& path, const char* name, char* buffer, std::size_t size) {
   return fd >= 0 ? ::fgetxattr(fd, name, buffer, size) : ::getxattr(path.c_str(), name, buffer, size);
 }
 
-DWORD AttributesOf(int fd, const std::string& host, const struct stat& st, TDriveKind kind) {
+// The attributes kept in the extended attribute, or what a file without it has.
+DWORD StoredAttributes(int fd, const std::string& host, const struct stat& st, TDriveKind kind) {
   char text[32];
   const ssize_t n = GetXattr(fd, host, kAttrXattr, text, sizeof text - 1);
-  DWORD a;
   if (n > 0) {
     text[n] = '\0';
-    a = static_cast<DWORD>(std::strtoul(text, nullptr, 10)) & kKeptAttributes;
-  } else {
-    // What Windows gives a new file; folders and CD-ROM files have none.
-    a = S_ISDIR(st.st_mode) || kind == dkCdRom ? 0 : FILE_ATTRIBUTE_ARCHIVE;
+    return static_cast<DWORD>(std::strtoul(text, nullptr, 10)) & kKeptAttributes;
   }
+  // What Windows gives a new file; folders and CD-ROM files have none.
+  return S_ISDIR(st.st_mode) || kind == dkCdRom ? 0 : FILE_ATTRIBUTE_ARCHIVE;
+}
+
+DWORD AttributesOf(int fd, const std::string& host, const struct stat& st, TDriveKind kind) {
+  DWORD a = StoredAttributes(fd, host, st, kind);
   if (!(st.st_mode & S_IWUSR) || kind == dkCdRom) a |= FILE_ATTRIBUTE_READONLY;
   if (S_ISDIR(st.st_mode)) a |= FILE_ATTRIBUTE_DIRECTORY;
   return a == 0 ? FILE_ATTRIBUTE_NORMAL : a;
@@ -122,6 +102,10 @@ timespec StoreLastWrite(int fd, FILETIME ft) {
   ::futimens(fd, times);  // a time the host cannot hold keeps the old mtime; the xattr has it
   struct stat st;
   if (::fstat(fd, &st) != 0) return {-1, -1};
+  // The host's mtime is the time itself and no earlier exact time is kept: nothing more to write.
+  if (FileTimeFromTimespec(st.st_mtim) == ft && ::fgetxattr(fd, kTimeXattr, nullptr, 0) < 0 &&
+      (errno == ENODATA || errno == ENOTSUP))
+    return st.st_mtim;
   char text[96];
   const int n = std::snprintf(text, sizeof text, "%llu %lld %lld", static_cast<unsigned long long>(ft),
                               static_cast<long long>(st.st_mtim.tv_sec), static_cast<long long>(st.st_mtim.tv_nsec));
@@ -203,6 +187,11 @@ DWORD TSimFiles::FullPath(const AnsiString& path, TWinPath& result, TWildcards w
 }
 
 DWORD TSimFiles::VolumeOf(char letter, TVolume& volume) {
+  struct stat st;
+  return VolumeOf(letter, volume, st);
+}
+
+DWORD TSimFiles::VolumeOf(char letter, TVolume& volume, struct stat& st) {
   const TDriveConfig* drive = FConfig.Drive(letter);
   if (!drive) return ERROR_PATH_NOT_FOUND;
   volume.Letter = letter;
@@ -210,7 +199,6 @@ DWORD TSimFiles::VolumeOf(char letter, TVolume& volume) {
   if (drive->Kind != dkRemovable) {
     volume.Config = drive->Volume;
     volume.Root = drive->Volume.Folder;
-    struct stat st;
     // A CD-ROM or network folder that is not there is a drive without a medium.
     return ::stat(volume.Root.c_str(), &st) == 0 && S_ISDIR(st.st_mode) ? ERROR_SUCCESS : ERROR_NOT_READY;
   }
@@ -219,7 +207,6 @@ DWORD TSimFiles::VolumeOf(char letter, TVolume& volume) {
     // A disk added to machine.ini after this process read it.
     if (!name.empty() && !FConfig.Disk(name) && ReloadConfig) ReloadConfig();
     const TDiskConfig* disk = FConfig.Disk(name);
-    struct stat st;
     if (disk && ::stat(disk->Volume.Folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
       volume.Config = disk->Volume;
       volume.Root = disk->Volume.Folder;
@@ -292,6 +279,19 @@ int TSimFiles::OpenInVolume(const TVolume& volume, const std::string& host, int 
   return fd;
 }
 
+int TSimFiles::OpenResolved(const TResolved& r, int flags) {
+  // Its folders are as they were when it was resolved, no link among them:
+  // the path cannot lead out of the drive but through its last name.
+  if (r.Kept) {
+    FNames.Sync();
+    if (FNames.Generation() == r.Kept) {
+      const int fd = ::open(r.Host.c_str(), flags | O_NOFOLLOW | O_CLOEXEC, 0644);
+      if (fd >= 0 || errno != ELOOP) return fd;
+    }
+  }
+  return OpenInVolume(r.Volume, r.Host, flags);
+}
+
 DWORD TSimFiles::Resolve(const AnsiString& path, TResolved& r, TWildcards wildcards) {
   TWinPath win;
   if (DWORD error = ParseWinPath(path, FCurrent, wildcards, win); error != ERROR_SUCCESS) return error;
@@ -300,23 +300,29 @@ DWORD TSimFiles::Resolve(const AnsiString& path, TResolved& r, TWildcards wildca
 
 DWORD TSimFiles::ResolveParsed(const TWinPath& win, TResolved& r, bool missingFolders) {
   r.Win = win;
-  if (DWORD error = VolumeOf(win.Drive, r.Volume); error != ERROR_SUCCESS) return error;
+  r.Kept = 0;
+  struct stat dirStat;  // of `dir`
+  if (DWORD error = VolumeOf(win.Drive, r.Volume, dirStat); error != ERROR_SUCCESS) return error;
   std::string dir = r.Volume.Root;
+  // Every change made until now shows in the answers, here and in the caller's lookups after it.
+  FNames.Sync();
   if (win.Parts.empty()) {
     r.Host = dir;
-    r.Exists = ::stat(dir.c_str(), &r.St) == 0;
+    r.Exists = true;
+    r.St = dirStat;
     return ERROR_SUCCESS;
   }
-  struct stat dirStat;  // of `dir`, once a level below the root is reached
-  bool dirStatted = false;
+  const uint64_t generation = FNames.Generation();
+  bool kept = true;  // every level answered from watched listings, no link on the way
   for (std::size_t i = 0; i < win.Parts.size(); ++i) {
     const bool last = i + 1 == win.Parts.size();
-    std::optional<TChild> child = LookupChild(FNames, dir, win.Parts[i], dirStatted ? &dirStat : nullptr);
+    std::optional<TFolderNames::TEntry> child = FNames.Child(dir, dirStat, win.Parts[i], last, kept);
     if (!child) {
       if (!last && !missingFolders) return ERROR_PATH_NOT_FOUND;
       r.Host = dir;
       for (std::size_t j = i; j < win.Parts.size(); ++j) r.Host = JoinHost(r.Host, rtl::Utf8FromAnsi(win.Parts[j]));
       r.Exists = false;
+      if (last && kept && FNames.Generation() == generation) r.Kept = generation;
       return ERROR_SUCCESS;
     }
     if (!child->Stat) return last ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
@@ -325,17 +331,18 @@ DWORD TSimFiles::ResolveParsed(const TWinPath& win, TResolved& r, bool missingFo
     if (S_ISLNK(st.st_mode)) {
       // A link may point anywhere on the host; only a place inside the drive counts.
       if (!Inside(r.Volume, host) || ::stat(host.c_str(), &st) != 0) return ERROR_ACCESS_DENIED;
+      kept = false;
     }
     if (!last) {
       if (!S_ISDIR(st.st_mode)) return ERROR_PATH_NOT_FOUND;
       dir = host;
       dirStat = st;
-      dirStatted = true;
       continue;
     }
     r.Host = host;
     r.Exists = true;
     r.St = st;
+    if (kept && FNames.Generation() == generation) r.Kept = generation;
     if (win.TrailingSeparator && !S_ISDIR(st.st_mode)) return ERROR_INVALID_NAME;
   }
   return ERROR_SUCCESS;
@@ -371,16 +378,20 @@ DWORD TSimFiles::Attributes(const AnsiString& path, DWORD& attributes) {
   return ERROR_SUCCESS;
 }
 
-void TSimFiles::StoreAttributes(int fd, const std::string& host, DWORD attributes) const {
-  const std::string text = std::to_string(attributes & kKeptAttributes);
-  if (fd >= 0)
-    ::fsetxattr(fd, kAttrXattr, text.data(), text.size(), 0);
-  else
-    ::setxattr(host.c_str(), kAttrXattr, text.data(), text.size(), 0);
+void TSimFiles::StoreAttributes(int fd, const std::string& host, const struct stat& st, TDriveKind kind,
+                                DWORD attributes) const {
+  // Written only when what is read back would change.
+  const DWORD kept = attributes & kKeptAttributes;
+  if (StoredAttributes(fd, host, st, kind) != kept) {
+    const std::string text = std::to_string(kept);
+    if (fd >= 0)
+      ::fsetxattr(fd, kAttrXattr, text.data(), text.size(), 0);
+    else
+      ::setxattr(host.c_str(), kAttrXattr, text.data(), text.size(), 0);
+  }
   // Read-only also shows on the host (folders stay writable: on Windows the
   // flag does not protect a folder's contents).
-  struct stat st;
-  if ((fd >= 0 ? ::fstat(fd, &st) : ::stat(host.c_str(), &st)) != 0 || !S_ISREG(st.st_mode)) return;
+  if (!S_ISREG(st.st_mode)) return;
   const mode_t mode = (attributes & FILE_ATTRIBUTE_READONLY) ? (st.st_mode & ~0222) : (st.st_mode | S_IWUSR);
   if (mode != st.st_mode) {
     if (fd >= 0)
@@ -395,7 +406,7 @@ DWORD TSimFiles::SetAttributes(const AnsiString& path, DWORD attributes) {
   if (DWORD error = Resolve(path, r); error != ERROR_SUCCESS) return error;
   if (!r.Exists) return ERROR_FILE_NOT_FOUND;
   if (r.Volume.Kind == dkCdRom) return ERROR_ACCESS_DENIED;
-  StoreAttributes(-1, r.Host, attributes);
+  StoreAttributes(-1, r.Host, r.St, r.Volume.Kind, attributes);
   return ERROR_SUCCESS;
 }
 
@@ -556,14 +567,14 @@ DWORD TSimFiles::CreateFile(const AnsiString& path, DWORD access, DWORD share, D
   if (create) mode |= O_CREAT | O_EXCL;
   if (truncate) mode |= O_TRUNC;
   if (BeforeOpen) BeforeOpen();
-  const int fd = OpenInVolume(r.Volume, r.Host, mode);
+  const int fd = OpenResolved(r, mode);
   if (fd < 0) return ErrorFromErrno(errno);
   struct stat st;
   ::fstat(fd, &st);
   // A new or overwritten file gets the attributes asked and the archive flag;
   // TRUNCATE_EXISTING keeps what the file had.
   if ((create && attributes != FILE_ATTRIBUTE_ARCHIVE) || (truncate && disposition == CREATE_ALWAYS))
-    StoreAttributes(fd, r.Host, attributes);
+    StoreAttributes(fd, r.Host, st, r.Volume.Kind, attributes);
   if (truncate) Forget(r.Volume);
   handle = NewHandle();
   TOpenFile& f = FFiles[handle];
@@ -777,7 +788,8 @@ DWORD TSimFiles::FindFirst(const AnsiString& pattern, HANDLE& handle, WIN32_FIND
   const AnsiString& mask = win.Parts.back();
   TFind find;
   if (!HasWildcards(mask)) {
-    const std::optional<TChild> child = LookupChild(FNames, dir.Host, mask);
+    bool kept = true;
+    const std::optional<TFolderNames::TEntry> child = FNames.Child(dir.Host, dir.St, mask, true, kept);
     if (!child) return ERROR_FILE_NOT_FOUND;
     const std::string host = JoinHost(dir.Host, child->Name);
     if (child->Stat && S_ISLNK(child->St.st_mode) && !Inside(dir.Volume, host)) return ERROR_FILE_NOT_FOUND;

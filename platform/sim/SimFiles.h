@@ -130,20 +130,28 @@ class TSimFiles {
     std::string Host;  // the entry, or the name it would be made with
     bool Exists = false;
     struct stat St {};
+    // The folder cache's generation while every folder of the path is as
+    // found (no link on the way); 0 when that is not known.
+    uint64_t Kept = 0;
   };
 
+  DWORD VolumeOf(char letter, TVolume& volume, struct stat& rootStat);
   DWORD Resolve(const AnsiString& path, TResolved& r, TWildcards wildcards = wcRefuse);
   DWORD ResolveParsed(const TWinPath& win, TResolved& r, bool missingFolders = false);
   bool Inside(const TVolume& volume, const std::string& host) const;
   // open(2) of a checked host path, relative to its folder as it is inside the
   // drive and following no link; -1 with errno (EACCES when the folder left the drive).
   int OpenInVolume(const TVolume& volume, const std::string& host, int flags) const;
+  // The same for a resolved path, straight when nothing on its way changed since.
+  int OpenResolved(const TResolved& r, int flags);
   DWORD SharingAllows(dev_t dev, ino_t ino, DWORD access, DWORD share) const;
   bool OpenWithoutShareDelete(dev_t dev, ino_t ino) const;
   bool UnderCurrentDirectory(const TWinPath& dir) const;
   DWORD FactsOf(const TResolved& r, TFileFacts& facts) const;
   WIN32_FIND_DATAA FindData(const AnsiString& name, const std::string& host, const TVolume& volume) const;
-  void StoreAttributes(int fd, const std::string& host, DWORD attributes) const;
+  // `st`: the entry's stat, made just before.
+  void StoreAttributes(int fd, const std::string& host, const struct stat& st, TDriveKind kind,
+                       DWORD attributes) const;
   uint64_t Used(const TVolume& volume);
   bool Limited(const TVolume& volume) const;
   uint64_t Capacity(const TVolume& volume) const;

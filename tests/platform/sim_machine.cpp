@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -38,6 +39,28 @@ TEST_F(SimMachine, FreshNtMachine) {
   EXPECT_FALSE(M->SHGetSpecialFolderPathA(0x3F, path));
   EXPECT_EQ(path, "unchanged");
   EXPECT_THROW(CreateMachine(FDir, Options), EMachineError);  // never over an existing machine
+}
+
+class SimMachineOneRun : public TSimTest {
+  void Prepare() override { Options.OneRun = true; }
+};
+
+TEST_F(SimMachineOneRun, HasOnlyWhatOneRunNeeds) {
+  std::vector<std::string> entries;
+  for (const auto& e : std::filesystem::recursive_directory_iterator(FDir))
+    entries.push_back(e.path().string().substr(FDir.size()));
+  std::sort(entries.begin(), entries.end());
+  EXPECT_EQ(entries, (std::vector<std::string>{"/drives", "/drives/c", "/drives/c/WINDOWS", "/drives/c/WINDOWS/TEMP",
+                                               "/machine.ini"}));
+  AnsiString temp;
+  M->GetTempPathA(260, temp);
+  EXPECT_EQ(temp, "C:\\WINDOWS\\TEMP\\");
+  Put("C:\\WINDOWS\\TEMP\\x.tmp", "x");
+  EXPECT_EQ(Get("C:\\WINDOWS\\TEMP\\x.tmp"), "x");
+  // The journal is made with its first line.
+  EXPECT_TRUE(M->Journal().empty());
+  M->MessageBeep(0);
+  EXPECT_EQ(M->Journal().size(), 1u);
 }
 
 class SimMachine9x : public TSimTest {

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstring>
+
 #include "platform/sim/WinPath.h"
 #include "tests/platform/sim_fixture.h"
 
@@ -172,6 +174,126 @@ TEST_F(SimPaths, NamesChangedOnTheHostAreSeenAtOnce) {
   HostWrite(c + "/Muitas/F0/B.txt", "b");
   EXPECT_EQ(Get("c:\\muitas\\f0\\b.TXT"), "b");
   EXPECT_EQ(Get("c:\\muitas\\f79\\A.TXT"), "79");
+}
+
+// Folders found once are remembered. After each change, made by this
+// process, by another process of the machine or by the host, every path
+// answers as it does to a process that looks for the first time, and a file
+// written lands where that process finds it.
+class SimFolderCache : public TSimTest {
+ protected:
+  void Configure() override {
+    AddDisk(FDir, "disk1", {"", "DISCO1", 1, "FAT", 1457664, kRealSize, 512});
+    AddDisk(FDir, "disk2", {"", "DISCO2", 2, "FAT", 1457664, kRealSize, 512});
+    HostWrite(FDir + "/disks/disk1/Pasta/f.txt", "disk1");
+    HostWrite(FDir + "/disks/disk2/PASTA/F.TXT", "disk2");
+  }
+  // Attributes, contents (or the error), the name FindFirstFile gives and the host file.
+  static std::string Probe(TSimMachine& m, const AnsiString& path) {
+    m.SetErrorMode(SEM_FAILCRITICALERRORS);
+    std::string out = std::to_string(m.GetFileAttributesA(path));
+    const HANDLE h = m.CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, 0);
+    if (h != INVALID_HANDLE_VALUE) {
+      char bytes[64];
+      DWORD read = 0;
+      m.ReadFile(h, bytes, sizeof bytes, read);
+      out += " [" + std::string(bytes, read) + "]";
+      m.CloseHandle(h);
+    } else {
+      out += " error " + std::to_string(m.GetLastError());
+    }
+    WIN32_FIND_DATAA data;
+    const HANDLE find = m.FindFirstFileA(path, data);
+    if (find != INVALID_HANDLE_VALUE) {
+      out += " found " + data.cFileName;
+      m.FindClose(find);
+    }
+    return out + " " + m.HostPath(path);
+  }
+};
+
+TEST_F(SimFolderCache, AnswersAsAFirstLookAfterEveryChange) {
+  const std::string c = FDir + "/drives/c";
+  M->InsertDisk('A', "disk1");
+  auto other = [&] { return std::make_unique<TSimMachine>(FDir); };
+  struct {
+    const char* what;
+    std::function<void()> change;
+  } const steps[] = {
+      {"folders made here",
+       [&] {
+         ASSERT_TRUE(M->CreateDirectoryA("C:\\Dados"));
+         ASSERT_TRUE(M->CreateDirectoryA("C:\\Dados\\Sub"));
+         Put("C:\\Dados\\a.txt", "a");
+         Put("C:\\Dados\\Sub\\c.txt", "c");
+       }},
+      {"renamed here", [&] { ASSERT_TRUE(M->MoveFileA("C:\\dados", "C:\\Velha")); }},
+      {"the old name made again in another case",
+       [&] {
+         ASSERT_TRUE(M->CreateDirectoryA("C:\\DADOS"));
+         Put("C:\\dados\\b.txt", "b");
+       }},
+      {"renamed by another process", [&] { ASSERT_TRUE(other()->MoveFileA("C:\\VELHA", "C:\\Outro")); }},
+      {"moved back by the host in another case", [&] { std::filesystem::rename(c + "/Outro", c + "/velha"); }},
+      {"a level above renamed by the host",
+       [&] {
+         std::filesystem::create_directories(c + "/Raiz");
+         std::filesystem::rename(c + "/velha", c + "/Raiz/velha");
+         std::filesystem::rename(c + "/Raiz", c + "/Velha");
+       }},
+      {"replaced by a link inside the drive",
+       [&] {
+         std::filesystem::remove_all(c + "/Velha");
+         ASSERT_EQ(::symlink("DADOS", (c + "/Velha").c_str()), 0);
+       }},
+      {"replaced by a link out of the drive",
+       [&] {
+         HostWrite(FRoot + "/fora/a.txt", "secret");
+         std::filesystem::remove(c + "/Velha");
+         ASSERT_EQ(::symlink((FRoot + "/fora").c_str(), (c + "/Velha").c_str()), 0);
+       }},
+      {"the link replaced by a folder",
+       [&] {
+         std::filesystem::remove(c + "/Velha");
+         HostWrite(c + "/Velha/Sub/c.txt", "nova");
+       }},
+      {"a subfolder replaced by a file on the host",
+       [&] {
+         std::filesystem::remove_all(c + "/Velha/Sub");
+         HostWrite(c + "/Velha/sub", "arquivo");
+       }},
+      {"removed here",
+       [&] {
+         ASSERT_TRUE(M->DeleteFileA("C:\\Dados\\B.TXT"));
+         ASSERT_TRUE(M->DeleteFileA("C:\\Dados\\w.txt"));
+         ASSERT_TRUE(M->RemoveDirectoryA("C:\\dados"));
+       }},
+      {"disk changed by another process", [&] { other()->InsertDisk('A', "disk2"); }},
+      {"disk changed in state.ini to one added after start",
+       [&] {
+         AddDisk(FDir, "disk3", {"", "DISCO3", 3, "FAT", 1457664, kRealSize, 512});
+         HostWrite(FDir + "/disks/disk3/pasta/f.txt", "disk3");
+         HostWrite(FDir + "/state.ini", "[Media]\nA=disk3\n");
+       }},
+      {"disk taken out", [&] { M->InsertDisk('A', ""); }},
+  };
+  const AnsiString paths[] = {"C:\\Dados",       "C:\\DADOS\\a.txt",   "C:\\dados\\b.txt", "C:\\Dados\\Sub\\C.TXT",
+                              "C:\\Velha",       "C:\\velha\\A.TXT",   "C:\\Velha\\b.txt", "C:\\VELHA\\sub\\c.txt",
+                              "C:\\Velha\\Sub",  "C:\\Outro\\a.txt",   "C:\\Velha\\velha\\a.txt",
+                              "A:\\pasta\\f.txt", "A:\\PASTA",         "C:\\Dados\\w.txt", "C:\\Velha\\Sub\\w.txt"};
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.what);
+    step.change();
+    // Written through the warm process: the host file a fresh one finds.
+    for (const AnsiString& written : {"C:\\Dados\\w.txt", "C:\\Velha\\Sub\\w.txt"}) {
+      const HANDLE h = M->CreateFileA(written, GENERIC_WRITE, 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL);
+      DWORD done;
+      if (h != INVALID_HANDLE_VALUE) M->WriteFile(h, step.what, static_cast<DWORD>(std::strlen(step.what)), done);
+      if (h != INVALID_HANDLE_VALUE) M->CloseHandle(h);
+    }
+    const auto fresh = other();
+    for (const AnsiString& path : paths) EXPECT_EQ(Probe(*M, path), Probe(*fresh, path)) << path;
+  }
 }
 
 TEST_F(SimPaths, RelativePathsFollowEachDrivesCurrentFolder) {

@@ -32,6 +32,7 @@ THostMachine::THostMachine() : FImpl(std::make_unique<TImpl>()) {
     options.HostRoot = true;
     options.FloppyDrive = false;
     options.LanguageId = 0x0409;  // English texts from the archive component
+    options.OneRun = true;
     platform::sim::CreateMachine(FImpl->PrivateFolder, options);
     FImpl->Machine = std::make_unique<platform::sim::TSimMachine>(FImpl->PrivateFolder);
   } catch (...) {
