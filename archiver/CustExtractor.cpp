@@ -822,7 +822,7 @@ int64_t TCustomExtractor::InflateRoom(int32_t payload) const {
 // and stops at anything else (a cut or damaged record), so that path meets
 // it in its turn and the errors come where they always did.
 void TCustomExtractor::ReadAhead(int64_t bytes) {
-  constexpr int64_t kAheadBytes = 1 << 20;
+  constexpr int64_t kAheadBytes = 4 << 20;
   if (AdoptAhead(bytes)) return;
   WaitAhead();
   FAheadRecords.clear();
@@ -834,8 +834,11 @@ void TCustomExtractor::ReadAhead(int64_t bytes) {
   // Until the key is known, the blocks of an enciphered entry go one by one
   // on the caller's thread, which asks for it at the first of them.
   if (encrypted && (!workers || FKey.empty())) workers = nullptr;
-  // Each record decoded by the workers has a block of its own: a few a thread.
-  const size_t most = workers ? 16 * static_cast<size_t>(workers->Threads()) : SIZE_MAX;
+  // Each record decoded by the workers has a block of its own. The window
+  // holds a few dozen a thread: the workers drain at each window's end, and a
+  // larger window makes that rarer (64 KiB blocks: about 8 MiB of output for
+  // two threads).
+  const size_t most = workers ? 64 * static_cast<size_t>(workers->Threads()) : SIZE_MAX;
   const int64_t start = Position();
   // With workers, the records of the entries that follow are read too, so
   // that they are decoded while this file is written.
