@@ -285,7 +285,7 @@ TEST_F(SimFolderCache, AnswersAsAFirstLookAfterEveryChange) {
     SCOPED_TRACE(step.what);
     step.change();
     // Written through the warm process: the host file a fresh one finds.
-    for (const AnsiString& written : {"C:\\Dados\\w.txt", "C:\\Velha\\Sub\\w.txt"}) {
+    for (const AnsiString written : {"C:\\Dados\\w.txt", "C:\\Velha\\Sub\\w.txt"}) {
       const HANDLE h = M->CreateFileA(written, GENERIC_WRITE, 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL);
       DWORD done;
       if (h != INVALID_HANDLE_VALUE) M->WriteFile(h, step.what, static_cast<DWORD>(std::strlen(step.what)), done);
