@@ -368,14 +368,7 @@ void TCustomForm::SetWindowRegion(const std::optional<TRegion>& region) {
   if (Application) {
     // The display takes it in the coordinates of the part it shows.
     std::optional<TRegion> shown = region;
-    if (const TRect area = PictureRect(); shown && (area.Left != 0 || area.Top != 0)) {
-      TRegion moved;
-      for (TRect r : shown->Rects()) {
-        r.Offset(-area.Left, -area.Top);
-        moved.Union(r);
-      }
-      shown = moved;
-    }
+    if (const TRect area = PictureRect(); shown) shown->Offset(-area.Left, -area.Top);
     Application->Display().SetWindowRegion(Handle(), shown);
   }
   Invalidate();

@@ -186,13 +186,17 @@ class Screen:
         pattern = caption_pattern(caption)
         deadline = time.time() + timeout
         while time.time() < deadline:
-            # Not the program's application window: it has the program's title, and no size.
-            found = [wid for wid in self.xdotool("search", "--onlyvisible", "--name", pattern).stdout.split()
-                     if max(self.size(wid)) > 1]
+            found = self.shown(pattern)
             if found:
                 return found
             time.sleep(0.2)
         raise Failure(f"no window \"{caption}\" within {timeout} s")
+
+    def shown(self, pattern):
+        """The visible windows whose name matches, but the program's application
+        window: it has the program's title, and no size."""
+        return [wid for wid in self.xdotool("search", "--onlyvisible", "--name", pattern).stdout.split()
+                if max(self.size(wid)) > 1]
 
     def size(self, wid):
         geometry = dict(line.split("=") for line in self.xdotool("getwindowgeometry", "--shell", wid).stdout.split()
@@ -203,8 +207,7 @@ class Screen:
         pattern = caption_pattern(caption)
         deadline = time.time() + timeout
         while time.time() < deadline:
-            if not [wid for wid in self.xdotool("search", "--onlyvisible", "--name", pattern).stdout.split()
-                    if max(self.size(wid)) > 1]:
+            if not self.shown(pattern):
                 return True
             time.sleep(0.2)
         return False
