@@ -19,33 +19,6 @@
 
 namespace archiver {
 
-// A block buffer: grows to the largest size asked of it and is never filled
-// in advance. Every byte of it is written before it is read, and the pages of
-// a large buffer that a small archive never reaches cost nothing.
-class TBlockBuffer {
- public:
-  uint8_t* data() { return FData.get(); }
-  const uint8_t* data() const { return FData.get(); }
-  size_t size() const { return FSize; }
-  uint8_t& operator[](size_t i) { return FData[i]; }
-  uint8_t operator[](size_t i) const { return FData[i]; }
-  // At least `size` bytes; what the buffer held is gone when it grows.
-  void Reserve(size_t size) {
-    if (size <= FSize) return;
-    FData.reset();
-    FData = std::make_unique_for_overwrite<uint8_t[]>(size);
-    FSize = size;
-  }
-  void Free() {
-    FData.reset();
-    FSize = 0;
-  }
-
- private:
-  std::unique_ptr<uint8_t[]> FData;
-  size_t FSize = 0;
-};
-
 class TArchiverRoot;
 
 // One element of the file list: a copy of an entry record.

@@ -16,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "archiver/ArchiverMisc.h"
 #include "rtl/AnsiString.h"
 
 namespace archiver {
@@ -66,7 +67,7 @@ class TBlockWorkers {
 
   // Buffers that the tasks of one operation share out, kept between
   // operations; one stays where it is while others are added.
-  std::vector<uint8_t>& Scratch(size_t index) {
+  TBlockBuffer& Scratch(size_t index) {
     if (FScratch.size() <= index) FScratch.resize(index + 1);
     return FScratch[index];
   }
@@ -81,7 +82,7 @@ class TBlockWorkers {
   std::condition_variable FWork, FDone;
   std::deque<TTask*> FQueue;
   bool FStop = false;
-  std::deque<std::vector<uint8_t>> FScratch;
+  std::deque<TBlockBuffer> FScratch;
 };
 
 }  // namespace archiver

@@ -958,8 +958,8 @@ void TCustomExtractor::DecodeAhead(TBlockWorkers& workers) {
   // Two tasks a thread at least, so that the caller's writes overlap the workers' decoding.
   FAheadGroup = std::clamp<size_t>((count + 2 * threads - 1) / (2 * threads), 1, kGroup);
   const size_t room = static_cast<size_t>(std::min<int64_t>(FHeader.BlockSize, INT32_MAX));
-  std::vector<uint8_t>& output = workers.Scratch(0);
-  if (output.size() < count * room) output.resize(count * room);
+  TBlockBuffer& output = workers.Scratch(0);
+  output.Reserve(count * room);
   uint8_t* const outputs = output.data();
   for (size_t first = 0; first < count; first += FAheadGroup) {
     const size_t n = std::min(FAheadGroup, count - first);

@@ -117,6 +117,52 @@ TEST(CodecZlib, BadStreamsFailToUncompress) {
   EXPECT_FALSE(uncompress(RandomBytes(100, 3), 65536)) << "noise";
 }
 
+// The stream's header and trailer are read apart from zlib: every change to
+// them is judged as zlib's own uncompress judges it.
+TEST(CodecZlib, HeaderAndTrailerJudgedAsUncompressDoes) {
+  const TBytes text = TextLike(5000);
+  const TBytes z = Compress2(text, 6);
+  TBytes out(text.size());
+  auto ours = [&out](const TBytes& src) {
+    int32_t size = static_cast<int32_t>(out.size());
+    return ZlibUncompressBlock(out.data(), size, src.data(), static_cast<int32_t>(src.size()));
+  };
+  auto zlibs = [&out](const TBytes& src) {
+    uLongf size = out.size();
+    return uncompress(out.data(), &size, src.data(), static_cast<uLong>(src.size())) == Z_OK;
+  };
+  std::vector<TBytes> cases;
+  for (int first = 0; first < 256; ++first)
+    for (int second : {0x01, 0x5E, 0x9C, 0xDA, 0x20 | 0x1D, first ^ 0xFF}) {
+      TBytes c = z;
+      c[0] = static_cast<uint8_t>(first);
+      c[1] = static_cast<uint8_t>(second);
+      cases.push_back(c);
+    }
+  for (size_t cut = 1; cut <= 4; ++cut) cases.emplace_back(z.begin(), z.end() - static_cast<ptrdiff_t>(cut));
+  for (int bit = 0; bit < 32; ++bit) {
+    TBytes c = z;
+    c[c.size() - 1 - static_cast<size_t>(bit / 8)] ^= static_cast<uint8_t>(1 << (bit % 8));
+    cases.push_back(c);
+  }
+  TBytes longer = z;
+  longer.push_back(0);
+  cases.push_back(longer);
+  for (const TBytes& c : cases) EXPECT_EQ(ours(c), zlibs(c)) << "header " << int{c[0]} << " " << int{c[1]};
+}
+
+TEST(CodecZlib, Adler32AsZlibAtEveryLengthAndAlignment) {
+  const TBytes data = RandomBytes(70000, 9);
+  const TBytes ones(70000, 0xFF);  // the largest sums, for the reductions
+  for (const TBytes* source : {&data, &ones})
+    for (size_t length : {0, 1, 15, 16, 17, 255, 5551, 5552, 5553, 5568, 65536, 69990})
+      for (size_t offset : {0, 1, 7}) {
+        const uint8_t* p = source->data() + offset;
+        EXPECT_EQ(Adler32(1, p, length), adler32(1, p, static_cast<uInt>(length))) << length << "+" << offset;
+        EXPECT_EQ(Adler32(0xFFF0FFF0u, p, length), adler32(0xFFF0FFF0u, p, static_cast<uInt>(length)));
+      }
+}
+
 TEST(CodecBlowfish, PaddingByteAndLengths) {
   TBlowFish cipher;
   struct {

@@ -3,6 +3,7 @@
 // one thread, for every kind of archive and for damaged ones.
 
 #include <atomic>
+#include <chrono>
 #include <cstring>
 #include <set>
 #include <string>
@@ -44,8 +45,13 @@ class TWatchedArchiver : public TArchiver {
       }
 
      private:
+      // The caller dawdles over its blocks, so that the workers surely take
+      // some of them even on a loaded machine.
       void Note() {
-        if (std::this_thread::get_id() != FCaller) ++*FRuns;
+        if (std::this_thread::get_id() != FCaller)
+          ++*FRuns;
+        else
+          std::this_thread::sleep_for(std::chrono::microseconds(200));
       }
       std::unique_ptr<TBlockCoder> FInner;
       std::shared_ptr<std::atomic<int>> FRuns;
