@@ -383,7 +383,6 @@ void TArchiverRoot::EnsureBuffers(int64_t size1, int64_t size2) {
 void TArchiverRoot::FreeBuffers() {
   FBuffer1.Free();
   FBuffer2.Free();
-  FAhead.Free();
 }
 
 // ---- operation bracket -------------------------------------------------------------

@@ -312,7 +312,6 @@ class TArchiverRoot : public rtl::TComponent {
   bool FSolid = false;
   rtl::TDateTime FTempFileDate = 0;
   TBlockBuffer FBuffer1, FBuffer2;
-  TBlockBuffer FAhead;  // block records read ahead when extracting
 
  private:
   int32_t FBlockSize = DefaultBlockSize;

@@ -16,7 +16,6 @@
 #include <thread>
 #include <vector>
 
-#include "archiver/ArchiverMisc.h"
 #include "rtl/AnsiString.h"
 
 namespace archiver {
@@ -65,13 +64,6 @@ class TBlockWorkers {
     for (TTask& task : tasks) Wait(task);
   }
 
-  // Buffers that the tasks of one operation share out, kept between
-  // operations; one stays where it is while others are added.
-  TBlockBuffer& Scratch(size_t index) {
-    if (FScratch.size() <= index) FScratch.resize(index + 1);
-    return FScratch[index];
-  }
-
  private:
   void Run(std::unique_lock<std::mutex>& lock, int thread);
   void Worker(int thread);
@@ -82,7 +74,6 @@ class TBlockWorkers {
   std::condition_variable FWork, FDone;
   std::deque<TTask*> FQueue;
   bool FStop = false;
-  std::deque<TBlockBuffer> FScratch;
 };
 
 }  // namespace archiver

@@ -120,6 +120,10 @@ void TCustomExtractor::StartOperation() {
 // The workers are done with what was read ahead before its buffer goes.
 void TCustomExtractor::FreeBuffers() {
   WaitAhead();
+  for (TAheadWindow& window : FWindows) {
+    window.Data.Free();
+    window.Output.Free();
+  }
   TArchiverRoot::FreeBuffers();
 }
 
@@ -275,7 +279,8 @@ bool TCustomExtractor::CheckSegmentEnd() {
 
 void TCustomExtractor::MoveToSegment(int segment) {
   if (FHeader.Segment == segment) return;
-  FAheadStream = nullptr;  // what was read ahead lies in the segment left
+  // What was read ahead lies in the segment left.
+  for (TAheadWindow& window : FWindows) window.Stream = nullptr;
   TTimingPause pause(*this);
   // The segment left stays at hand until the new one is read: when that
   // fails, the component is back where the current entry was read, so that
@@ -733,14 +738,15 @@ int64_t TCustomExtractor::ReadBlock(const uint8_t*& data, int32_t& length) {
   const TAheadRecord* decoded = nullptr;  // decoded by a worker
   bool summed = false;
   if (FAheadNext < FAheadEnd) {
+    TAheadWindow& window = Front();
     const size_t index = FAheadNext++;
-    const TAheadRecord& record = FAheadRecords[index];
+    const TAheadRecord& record = window.Records[index];
     stored = record.Stored;
     checksum = record.Checksum;
-    payloadData = FAhead.data() + record.At;
+    payloadData = record.Payload;
     plain = static_cast<int32_t>(PayloadLength(stored));
-    if (!FAheadTasks.empty()) {
-      FWorkers->Wait(FAheadTasks[index / FAheadGroup]);
+    if (!window.Tasks.empty()) {
+      FWorkers->Wait(window.Tasks[index / window.Group]);
       decoded = &record;
     } else if (!encrypted) {
       sum = record.Sum;
@@ -816,124 +822,173 @@ int64_t TCustomExtractor::InflateRoom(int32_t payload) const {
   return room;
 }
 
+namespace {
+
+// How much a window reads ahead at most; with workers, the first window of a
+// run reads less, so that they start at once.
+constexpr int64_t kAheadBytes = 4 << 20;
+constexpr int64_t kFirstAheadBytes = 1 << 20;
+
+}  // namespace
+
 // The checksum is a chain of dependent lookups; the checksums of several
 // records computed side by side cost a third of computing them one by one.
 // Reading ahead takes only records that the one-by-one path would accept
 // and stops at anything else (a cut or damaged record), so that path meets
-// it in its turn and the errors come where they always did.
+// it in its turn and the errors come where they always did. With workers,
+// the window after the one being taken is read and decoded meanwhile, so
+// that the workers do not wait for the caller between windows.
 void TCustomExtractor::ReadAhead(int64_t bytes) {
-  constexpr int64_t kAheadBytes = 4 << 20;
   if (AdoptAhead(bytes)) return;
-  WaitAhead();
-  FAheadRecords.clear();
-  FAheadNext = FAheadEnd = 0;
-  // Two records must fit, or reading ahead only reads twice.
-  if (2 * (int64_t{FHeader.BlockSize} + BlockRecordHeaderSize) > kAheadBytes) return;
   TBlockWorkers* workers = DecodeWorkers();
   const bool encrypted = FCurrentEntry.Has(ffEncrypted);
   // Until the key is known, the blocks of an enciphered entry go one by one
   // on the caller's thread, which asks for it at the first of them.
   if (encrypted && (!workers || FKey.empty())) workers = nullptr;
-  // Each record decoded by the workers has a block of its own. The window
-  // holds a few dozen a thread: the workers drain at each window's end, and a
-  // larger window makes that rarer (64 KiB blocks: about 8 MiB of output for
-  // two threads).
+  // Each record decoded by the workers has a block of its own. A window
+  // holds a few dozen a thread (64 KiB blocks: about 8 MiB of output for two
+  // threads), and two windows are under way.
   const size_t most = workers ? 64 * static_cast<size_t>(workers->Threads()) : SIZE_MAX;
-  const int64_t start = Position();
-  // With workers, the records of the entries that follow are read too, so
-  // that they are decoded while this file is written.
-  const int64_t window = std::min(DataEnd() - start, kAheadBytes);
-  bytes = std::min(bytes, window);
-  if (bytes <= static_cast<int64_t>(BlockRecordHeaderSize)) return;
-  const int64_t wanted = workers ? window : bytes;
-  FAhead.Reserve(static_cast<size_t>(wanted));
-  const int32_t got = std::max(FStream->Read(FAhead.data(), static_cast<int32_t>(wanted)), 0);
-  const size_t part = std::min(static_cast<size_t>(got), static_cast<size_t>(bytes));
-  const size_t at = AheadRecords(0, part, most, encrypted);
-  FAheadEnd = FAheadRecords.size();
-  if (workers && at == static_cast<size_t>(bytes)) PeekAhead(at, static_cast<size_t>(got), most);
-
-  if (at != static_cast<size_t>(got)) FStream->Seek(start + static_cast<int64_t>(at), rtl::soBeginning);
-  FAheadBase = start;
-  FAheadStream = FStream.get();
-  FAheadSegment = FHeader.Segment;
-  FAheadKey = FKey;
+  if (workers && Back().Stream) {
+    PromoteAhead();
+    if (AdoptAhead(bytes)) {
+      ReadNextWindow(*workers, most);
+      return;
+    }
+  }
+  WaitAhead();
+  const int64_t record = int64_t{FHeader.BlockSize} + BlockRecordHeaderSize;
+  // Two records must fit, or reading ahead only reads twice.
+  if (2 * record > kAheadBytes) return;
+  TAheadWindow& window = Front();
+  const TAheadResume part{Position(), bytes, encrypted};
   if (workers) {
-    if (!FAheadRecords.empty()) DecodeAhead(*workers);
+    // The records of the entries that follow are read too, so that they are
+    // decoded while this file is written.
+    const int64_t first = std::min(kAheadBytes, std::max(kFirstAheadBytes, 4 * record));
+    FAheadEnd = FillWindow(window, part, first, most, true);
+    if (window.Records.empty()) return;
+    DecodeAhead(window, *workers);
+    ReadNextWindow(*workers, most);
     return;
   }
+  FAheadEnd = FillWindow(window, part, std::min(bytes, kAheadBytes), most, false);
   if (encrypted) return;  // summed once deciphered
 
   std::vector<const uint8_t*> payloads;
   std::vector<size_t> lengths;
-  for (const TAheadRecord& record : FAheadRecords) {
-    payloads.push_back(FAhead.data() + record.At);
-    lengths.push_back(static_cast<size_t>(PayloadLength(record.Stored)));
+  for (const TAheadRecord& r : window.Records) {
+    payloads.push_back(r.Payload);
+    lengths.push_back(static_cast<size_t>(PayloadLength(r.Stored)));
   }
   std::vector<uint32_t> sums(payloads.size());
   BlockChecksums(payloads.data(), lengths.data(), sums.data(), payloads.size());
-  for (size_t i = 0; i < sums.size(); ++i) FAheadRecords[i].Sum = sums[i];
+  for (size_t i = 0; i < sums.size(); ++i) window.Records[i].Sum = sums[i];
 }
 
-size_t TCustomExtractor::AheadRecords(size_t at, size_t end, size_t most, bool encrypted) {
+size_t TCustomExtractor::FillWindow(TAheadWindow& window, const TAheadResume& from, int64_t bytes, size_t most,
+                                    bool peek) {
+  DropWindow(window);
+  window.Stream = FStream.get();
+  window.Segment = FHeader.Segment;
+  window.Key = FKey;
+  window.Base = from.At;
+  bytes = std::min(bytes, DataEnd() - from.At);
+  if (bytes <= static_cast<int64_t>(BlockRecordHeaderSize)) return 0;
+  if (Position() != from.At) FStream->Seek(from.At, rtl::soBeginning);
+  window.Data.Reserve(static_cast<size_t>(bytes));
+  const size_t got = static_cast<size_t>(std::max(FStream->Read(window.Data.data(), static_cast<int32_t>(bytes)), 0));
+  const size_t partEnd = static_cast<size_t>(std::min<int64_t>(from.Left, static_cast<int64_t>(got)));
+  const size_t at = AheadRecords(window, 0, partEnd, most, from.Encrypted);
+  const size_t part = window.Records.size();
+  if (peek) {
+    if (at == static_cast<size_t>(from.Left))
+      PeekAhead(window, at, got, most);
+    else if (GoesOn(window, at, got, most))
+      window.Resume = {from.At + static_cast<int64_t>(at), from.Left - static_cast<int64_t>(at), from.Encrypted};
+  }
+  if (at != got) FStream->Seek(from.At + static_cast<int64_t>(at), rtl::soBeginning);
+  return part;
+}
+
+size_t TCustomExtractor::AheadRecords(TAheadWindow& window, size_t at, size_t end, size_t most, bool encrypted) {
   const int64_t limit = GetBlockBufferSize();
-  while (at + BlockRecordHeaderSize <= end && FAheadRecords.size() < most) {
-    const int32_t stored = static_cast<int32_t>(ReadLE32(FAhead.data() + at));
+  while (at + BlockRecordHeaderSize <= end && window.Records.size() < most) {
+    const int32_t stored = static_cast<int32_t>(ReadLE32(window.Data.data() + at));
     const int64_t payload = PayloadLength(stored);
     if (payload > limit || at + BlockRecordHeaderSize + payload > end) break;
-    TAheadRecord& record = FAheadRecords.emplace_back();
+    TAheadRecord& record = window.Records.emplace_back();
     record.Stored = stored;
-    record.Checksum = ReadLE32(FAhead.data() + at + 4);
-    record.At = at + BlockRecordHeaderSize;
+    record.Checksum = ReadLE32(window.Data.data() + at + 4);
+    record.Head = window.Base + static_cast<int64_t>(at);
+    record.Payload = window.Data.data() + at + BlockRecordHeaderSize;
     record.Encrypted = encrypted;
     at += BlockRecordHeaderSize + static_cast<size_t>(payload);
   }
   return at;
 }
 
-// The entry records after the part read lie in the buffer too: the block
+// Whether the records taken up to `at` stopped only because the window was
+// full or its bytes ended inside the record at `at`, so that the next window
+// may go on from there.
+bool TCustomExtractor::GoesOn(const TAheadWindow& window, size_t at, size_t got, size_t most) const {
+  if (window.Records.empty()) return false;
+  if (window.Records.size() >= most || at + BlockRecordHeaderSize > got) return true;
+  const int64_t payload = PayloadLength(static_cast<int32_t>(ReadLE32(window.Data.data() + at)));
+  return payload <= GetBlockBufferSize() && at + BlockRecordHeaderSize + payload > got;
+}
+
+// The entry records after the part read lie in the window too: the block
 // records of the entries they describe are taken as well, for when their
 // turn comes. Anything unusual ends this; the one-by-one path meets it then.
-void TCustomExtractor::PeekAhead(size_t at, size_t got, size_t most) {
+void TCustomExtractor::PeekAhead(TAheadWindow& window, size_t at, size_t got, size_t most) {
   // Where FileFlags and SegmentCompressedSize lie after the name.
   constexpr size_t kFlags = 4 + 24, kStored = 4 + 37;
-  while (FAheadRecords.size() < most && at + EntryFixedSize <= got) {
-    const uint32_t nameLength = ReadLE32(FAhead.data() + at);
-    if (nameLength > got - at - EntryFixedSize) return;
-    const uint8_t flags = FAhead[at + nameLength + kFlags];
-    const int32_t stored = static_cast<int32_t>(ReadLE32(FAhead.data() + at + nameLength + kStored));
+  const uint8_t* data = window.Data.data();
+  for (;;) {
+    // A full window, or an entry record that it cuts: the next one begins there.
+    if (window.Records.size() >= most || at + EntryFixedSize > got ||
+        ReadLE32(data + at) > got - at - EntryFixedSize) {
+      if (!window.Records.empty()) window.Resume = {window.Base + static_cast<int64_t>(at), 0, false};
+      return;
+    }
+    const uint32_t nameLength = ReadLE32(data + at);
+    const uint8_t flags = data[at + nameLength + kFlags];
+    const int32_t stored = static_cast<int32_t>(ReadLE32(data + at + nameLength + kStored));
     at += EntryFixedSize + nameLength;
     if (stored < 0) return;
     if (stored == 0) continue;
     const bool encrypted = (flags & ffEncrypted) != 0;
     if ((flags & ffFolder) || (encrypted && FKey.empty())) return;
-    const size_t end = std::min(got, at + static_cast<size_t>(stored));
-    const size_t reached = AheadRecords(at, end, most, encrypted);
-    if (reached != at + static_cast<size_t>(stored)) return;
+    const size_t partEnd = at + static_cast<size_t>(stored);
+    const size_t reached = AheadRecords(window, at, std::min(got, partEnd), most, encrypted);
+    if (reached != partEnd) {
+      if (GoesOn(window, reached, got, most))
+        window.Resume = {window.Base + static_cast<int64_t>(reached), static_cast<int64_t>(partEnd - reached),
+                         encrypted};
+      return;
+    }
     at = reached;
   }
 }
 
-// The records that the last read ahead found for the part that begins here.
+// The records that the front window holds for the part that begins here.
 bool TCustomExtractor::AdoptAhead(int64_t bytes) {
-  if (FAheadEnd >= FAheadRecords.size() || FAheadStream != FStream.get() || FAheadSegment != FHeader.Segment ||
-      FAheadKey != FKey)
+  TAheadWindow& window = Front();
+  if (FAheadEnd >= window.Records.size() || window.Stream != FStream.get() || window.Segment != FHeader.Segment ||
+      window.Key != FKey)
     return false;
   const bool encrypted = FCurrentEntry.Has(ffEncrypted);
   const int64_t start = Position();
-  auto headAt = [&](const TAheadRecord& record) {
-    return FAheadBase + static_cast<int64_t>(record.At) - static_cast<int64_t>(BlockRecordHeaderSize);
-  };
   // The entries passed over in between leave their records untaken.
   size_t first = FAheadEnd;
-  while (first < FAheadRecords.size() && headAt(FAheadRecords[first]) < start) ++first;
+  while (first < window.Records.size() && window.Records[first].Head < start) ++first;
   int64_t next = start;
   size_t end = first;
-  for (; end < FAheadRecords.size(); ++end) {
-    const TAheadRecord& record = FAheadRecords[end];
+  for (; end < window.Records.size(); ++end) {
+    const TAheadRecord& record = window.Records[end];
     const int64_t size = BlockRecordHeaderSize + PayloadLength(record.Stored);
-    if (headAt(record) != next || record.Encrypted != encrypted || next + size - start > bytes)
-      break;
+    if (record.Head != next || record.Encrypted != encrypted || next + size - start > bytes) break;
     next += size;
   }
   if (end == first) return false;
@@ -943,47 +998,73 @@ bool TCustomExtractor::AdoptAhead(int64_t bytes) {
   return true;
 }
 
+void TCustomExtractor::PromoteAhead() {
+  DropWindow(Front());
+  FFront = 1 - FFront;
+  FAheadNext = FAheadEnd = 0;
+}
+
+// The window after the front one, where the front one ended. A failure to
+// read it only leaves it unread: the one-by-one path meets it in its turn.
+void TCustomExtractor::ReadNextWindow(TBlockWorkers& workers, size_t most) {
+  TAheadWindow& front = Front();
+  TAheadWindow& next = Back();
+  if (front.Resume.At < 0 || next.Stream || front.Stream != FStream.get() || front.Segment != FHeader.Segment)
+    return;
+  const int64_t here = Position();
+  try {
+    FillWindow(next, front.Resume, kAheadBytes, most, true);
+  } catch (const std::exception&) {
+    next.Records.clear();
+  }
+  FStream->Seek(here, rtl::soBeginning);
+  if (next.Records.empty()) {
+    next.Stream = nullptr;
+    return;
+  }
+  DecodeAhead(next, workers);
+}
+
 TBlockWorkers* TCustomExtractor::DecodeWorkers() {
   return OnUncompressBlock || OnDecryptBlock ? nullptr : Workers();
 }
 
-// The records read ahead go to the workers a few at a time: each task
+// The records of a window go to the workers a few at a time: each task
 // deciphers its records, sums them side by side and inflates those whose
 // checksum holds, each into a block of its own. The caller takes them in
 // order and raises what the one-by-one path would raise for each.
-void TCustomExtractor::DecodeAhead(TBlockWorkers& workers) {
+void TCustomExtractor::DecodeAhead(TAheadWindow& window, TBlockWorkers& workers) {
   constexpr size_t kGroup = 4;
-  const size_t count = FAheadRecords.size();
+  const size_t count = window.Records.size();
   const size_t threads = static_cast<size_t>(workers.Threads());
   // Two tasks a thread at least, so that the caller's writes overlap the workers' decoding.
-  FAheadGroup = std::clamp<size_t>((count + 2 * threads - 1) / (2 * threads), 1, kGroup);
+  window.Group = std::clamp<size_t>((count + 2 * threads - 1) / (2 * threads), 1, kGroup);
   const size_t room = static_cast<size_t>(std::min<int64_t>(FHeader.BlockSize, INT32_MAX));
-  TBlockBuffer& output = workers.Scratch(0);
-  output.Reserve(count * room);
-  uint8_t* const outputs = output.data();
-  for (size_t first = 0; first < count; first += FAheadGroup) {
-    const size_t n = std::min(FAheadGroup, count - first);
-    TBlockWorkers::TTask& task = FAheadTasks.emplace_back();
-    task.Work = [this, &workers, first, n, room, outputs, key = FKey](int thread) {
+  window.Output.Reserve(count * room);
+  uint8_t* const outputs = window.Output.data();
+  TAheadRecord* const records = window.Records.data();
+  for (size_t first = 0; first < count; first += window.Group) {
+    const size_t n = std::min(window.Group, count - first);
+    TBlockWorkers::TTask& task = window.Tasks.emplace_back();
+    task.Work = [&workers, records, first, n, room, outputs, key = window.Key](int thread) {
       TBlockCoder& coder = workers.Coder(thread);
       const uint8_t* payloads[kGroup];
       size_t lengths[kGroup];
       uint32_t sums[kGroup];
       for (size_t i = 0; i < n; ++i) {
-        TAheadRecord& record = FAheadRecords[first + i];
-        uint8_t* payload = FAhead.data() + record.At;
+        TAheadRecord& record = records[first + i];
         record.Plain = static_cast<int32_t>(PayloadLength(record.Stored));
         if (record.Encrypted) {
           const int32_t length = record.Plain;
-          record.Plain = coder.Decipher(key, payload, length);
+          record.Plain = coder.Decipher(key, record.Payload, length);
           if (record.Plain > length) record.Plain = -1;
         }
-        payloads[i] = payload;
+        payloads[i] = record.Payload;
         lengths[i] = static_cast<size_t>(std::max(record.Plain, 0));
       }
       BlockChecksums(payloads, lengths, sums, n);
       for (size_t i = 0; i < n; ++i) {
-        TAheadRecord& record = FAheadRecords[first + i];
+        TAheadRecord& record = records[first + i];
         record.Sum = sums[i];
         if (record.Stored < 0 || record.Plain < 0 || static_cast<uint32_t>(~sums[i]) != record.Checksum) continue;
         uint8_t* out = outputs + (first + i) * room;
@@ -996,13 +1077,19 @@ void TCustomExtractor::DecodeAhead(TBlockWorkers& workers) {
       }
     };
   }
-  for (TBlockWorkers::TTask& task : FAheadTasks) workers.Post(task);
+  for (TBlockWorkers::TTask& task : window.Tasks) workers.Post(task);
+}
+
+void TCustomExtractor::DropWindow(TAheadWindow& window) {
+  if (FWorkers) FWorkers->WaitAll(window.Tasks);
+  window.Tasks.clear();
+  window.Records.clear();
+  window.Stream = nullptr;
+  window.Resume = {};
 }
 
 void TCustomExtractor::WaitAhead() {
-  if (FWorkers) FWorkers->WaitAll(FAheadTasks);
-  FAheadTasks.clear();
-  FAheadRecords.clear();
+  for (TAheadWindow& window : FWindows) DropWindow(window);
   FAheadNext = FAheadEnd = 0;
 }
 

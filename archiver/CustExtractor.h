@@ -141,7 +141,7 @@ class TCustomExtractor : public TArchiverRoot {
   // record's stored size.
   int64_t ReadBlock(const uint8_t*& data, int32_t& length);
   // Reads the whole block records that lie in the next `bytes` of the
-  // segment (within a bound) into FAhead and computes their checksums
+  // segment (within a bound) into a window and computes their checksums
   // together; what follows the last whole record is left unread.
   void ReadAhead(int64_t bytes);
   // Passes over the current entry's data from its record at `offset`.
@@ -151,42 +151,72 @@ class TCustomExtractor : public TArchiverRoot {
   void DoEnumerate();
 
   // A block record read ahead: its length and stored checksum, the checksum
-  // computed over its payload, where the payload lies in FAhead. Decoded by
-  // workers: the deciphered length (below 0 for a payload no enciphering
-  // gives), and where its inflated bytes lie (Inflated below 0 when
-  // inflating failed or did not run).
+  // computed over its payload, where its header lies in the stream and its
+  // payload in the window. Decoded by workers: the deciphered length (below
+  // 0 for a payload no enciphering gives), and where its inflated bytes lie
+  // (Inflated below 0 when inflating failed or did not run).
   struct TAheadRecord {
     int32_t Stored;
     uint32_t Checksum;
     uint32_t Sum;
-    size_t At;
+    int64_t Head;
+    uint8_t* Payload;
     int32_t Plain = 0;
     const uint8_t* Output = nullptr;
     int32_t Inflated = -1;
     bool Encrypted = false;  // of an enciphered entry
   };
-  // The records read ahead: those from FAheadNext up to FAheadEnd are of the
-  // part being read, those after it of the entries that follow.
-  std::vector<TAheadRecord> FAheadRecords;
+  // Where reading ahead goes on after a window: inside a part, with `Left`
+  // bytes of its records to come, or at an entry record (Left 0); nowhere
+  // (At below 0) when the window ended at anything unusual.
+  struct TAheadResume {
+    int64_t At = -1;
+    int64_t Left = 0;
+    bool Encrypted = false;
+  };
+  // A stretch of the segment read ahead: its bytes, the block records found
+  // in it, and, with workers, their tasks (each for Group records) and the
+  // room they inflate into. Where it was read from, and with what key.
+  struct TAheadWindow {
+    TBlockBuffer Data, Output;
+    std::vector<TAheadRecord> Records;
+    std::deque<TBlockWorkers::TTask> Tasks;
+    size_t Group = 0;
+    int64_t Base = 0;  // where Data begins in the stream
+    const rtl::TStream* Stream = nullptr;
+    int Segment = 0;
+    AnsiString Key;
+    TAheadResume Resume;
+  };
+  // With workers, two windows: the front one, whose records are being taken,
+  // and the next, decoded meanwhile. The front's records from FAheadNext up
+  // to FAheadEnd are of the part being read, those after it of the entries
+  // that follow.
+  TAheadWindow FWindows[2];
+  int FFront = 0;
+  TAheadWindow& Front() { return FWindows[FFront]; }
+  TAheadWindow& Back() { return FWindows[1 - FFront]; }
   size_t FAheadNext = 0;  // the first record not yet taken
   size_t FAheadEnd = 0;
-  // Where FAhead was read from, and with what key.
-  int64_t FAheadBase = 0;
-  const rtl::TStream* FAheadStream = nullptr;
-  int FAheadSegment = 0;
-  AnsiString FAheadKey;
-  // Takes the block records that lie whole between `at` and `end` of FAhead
-  // (at most `most` in all); returns where they end.
-  size_t AheadRecords(size_t at, size_t end, size_t most, bool encrypted);
-  // Takes the records of the entries that follow in FAhead from `at`.
-  void PeekAhead(size_t at, size_t got, size_t most);
+  // Takes the block records that lie whole between `at` and `end` of the
+  // window's bytes (at most `most` in all); returns where they end.
+  size_t AheadRecords(TAheadWindow& window, size_t at, size_t end, size_t most, bool encrypted);
+  // Reads a window at `from` of at most `bytes` and takes its records: those
+  // of the part under way, then those of the entries that follow when `peek`.
+  // Returns the number of the part's records; the stream is left after them.
+  size_t FillWindow(TAheadWindow& window, const TAheadResume& from, int64_t bytes, size_t most, bool peek);
+  bool GoesOn(const TAheadWindow& window, size_t at, size_t got, size_t most) const;
+  // Takes the records of the entries that follow in the window from `at`.
+  void PeekAhead(TAheadWindow& window, size_t at, size_t got, size_t most);
   // Takes, for the part that begins at the position, what was read ahead of it.
   bool AdoptAhead(int64_t bytes);
-  // The workers' tasks for the records read ahead, each for FAheadGroup records.
-  std::deque<TBlockWorkers::TTask> FAheadTasks;
-  size_t FAheadGroup = 0;
-  // Decodes the records read ahead on the workers.
-  void DecodeAhead(TBlockWorkers& workers);
+  // The next window becomes the front one.
+  void PromoteAhead();
+  // Reads and posts the window after the front one.
+  void ReadNextWindow(TBlockWorkers& workers, size_t most);
+  // Decodes the window's records on the workers.
+  void DecodeAhead(TAheadWindow& window, TBlockWorkers& workers);
+  void DropWindow(TAheadWindow& window);
   void WaitAhead();
   // The workers for decoding, when no handler replaces a decoding step.
   TBlockWorkers* DecodeWorkers();

@@ -9,7 +9,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <climits>
+#include <thread>
 
 #include "platform/sim/HostFiles.h"
 #include "platform/sim/WinPath.h"
@@ -58,8 +60,16 @@ std::optional<std::string> Scan(const std::string& dir, const rtl::AnsiString& n
 
 }  // namespace
 
+// Closing an inotify descriptor that still has watches waits for the kernel
+// to retire them, some ten milliseconds at every exit of a short program;
+// removed one by one first, and given a moment, they are retired meanwhile.
 TFolderNames::~TFolderNames() {
-  if (FInotify >= 0) ::close(FInotify);
+  if (FInotify < 0) return;
+  if (!FWatches.empty()) {
+    for (const auto& [watch, key] : FWatches) ::inotify_rm_watch(FInotify, watch);
+    std::this_thread::sleep_for(std::chrono::microseconds(1));
+  }
+  ::close(FInotify);
 }
 
 void TFolderNames::Sync() {

@@ -399,6 +399,57 @@ class ThreadedDamageTest : public ThreadedTest {
     for (const auto& file : read.Files) platform::DeleteFile("C:\\x\\" + file.first);
     return read;
   }
+
+  // Extracts and tests the archive's bytes with one thread and with several,
+  // the restore rule passing over `kept` (there already) and `refused`
+  // refused: the same events and files each time, the error of `damaged`
+  // once. Returns the blocks decoded on workers.
+  int ExpectAcrossEntriesAsWithOneThread(const std::string& bytes, const AnsiString& kept, const AnsiString& refused,
+                                         const AnsiString& damaged, std::initializer_list<int> threadCounts) {
+    int foreignRuns = 0;
+    for (bool test : {false, true}) {
+      SCOPED_TRACE(test ? "test" : "extract");
+      auto run = [&](int threads) {
+        WriteBytes("C:\\a.arq", bytes);
+        TRead read;
+        platform::ForceDirectories("C:\\x");
+        WriteBytes("C:\\x\\" + kept, "kept");
+        {
+          TWatchedArchiver a;
+          Watch(a, read.Log);
+          a.SetFileName("C:\\a.arq");
+          a.SetExtractPath("C:\\x");
+          a.SetRestoreAction(raSkip);
+          a.SetErrorAction(eaContinue);
+          a.SetThreads(threads);
+          a.OnExtractFile = [&](TArchiverRoot*, const TFileEntry& e, AnsiString&, bool& accept) {
+            accept = e.Name != refused;
+          };
+          if (test)
+            a.TestFiles();
+          else
+            a.ExtractFiles();
+          read.ForeignRuns = *a.ForeignRuns;
+        }
+        read.Files = FilesIn("C:\\x");
+        for (const auto& file : read.Files) platform::DeleteFile("C:\\x\\" + file.first);
+        return read;
+      };
+      TRead one = run(1);
+      const std::string error = "error " + damaged + ": ";
+      EXPECT_EQ(std::count_if(one.Log.begin(), one.Log.end(),
+                              [&](const std::string& line) { return line.rfind(error, 0) == 0; }),
+                1);
+      for (int threads : threadCounts) {
+        SCOPED_TRACE(threads);
+        TRead several = run(threads);
+        EXPECT_EQ(several.Log, one.Log);
+        EXPECT_EQ(several.Files, one.Files);
+        foreignRuns += several.ForeignRuns;
+      }
+    }
+    return foreignRuns;
+  }
 };
 
 TEST_F(ThreadedDamageTest, ErrorsComeInTheirTurnWhateverTheThreads) {
@@ -486,48 +537,35 @@ TEST_F(ThreadedDamageTest, ReadAheadAcrossEntriesAsWithOneThread) {
   std::string bytes = ReadFile("C:\\m.arq");
   const TFileEntry victim = ReadSegment("C:\\m.arq").Records.at(18);  // of random bytes: stored blocks
   bytes[victim.Offset + victim.RecordSize() + 8 + 100] ^= 0x20;  // its first block's payload
-  int foreignRuns = 0;
-  for (bool test : {false, true}) {
-    SCOPED_TRACE(test ? "test" : "extract");
-    auto run = [&](int threads) {
-      WriteBytes("C:\\m.arq", bytes);
-      TRead read;
-      platform::ForceDirectories("C:\\x");
-      WriteBytes("C:\\x\\m21.txt", "kept");
-      {
-        TWatchedArchiver a;
-        Watch(a, read.Log);
-        a.SetFileName("C:\\m.arq");
-        a.SetExtractPath("C:\\x");
-        a.SetRestoreAction(raSkip);
-        a.SetErrorAction(eaContinue);
-        a.SetThreads(threads);
-        a.OnExtractFile = [&](TArchiverRoot*, const TFileEntry& e, AnsiString&, bool& accept) {
-          accept = e.Name != "m09.txt";
-        };
-        if (test)
-          a.TestFiles();
-        else
-          a.ExtractFiles();
-        read.ForeignRuns = *a.ForeignRuns;
-      }
-      read.Files = FilesIn("C:\\x");
-      for (const auto& file : read.Files) platform::DeleteFile("C:\\x\\" + file.first);
-      return read;
-    };
-    TRead one = run(1);
-    EXPECT_EQ(std::count_if(one.Log.begin(), one.Log.end(),
-                            [](const std::string& line) { return line.rfind("error m18.txt: ", 0) == 0; }),
-              1);
-    for (int threads : {2, 4}) {
-      SCOPED_TRACE(threads);
-      TRead several = run(threads);
-      EXPECT_EQ(several.Log, one.Log);
-      EXPECT_EQ(several.Files, one.Files);
-      foreignRuns += several.ForeignRuns;
-    }
-  }
+  const int foreignRuns = ExpectAcrossEntriesAsWithOneThread(bytes, "m21.txt", "m09.txt", "m18.txt", {2, 4});
   EXPECT_GT(foreignRuns, 0) << "no block was decoded on a worker";
+}
+
+// Read ahead in many windows (2 KiB blocks, a few hundred to a window),
+// plain and enciphered: files that straddle two windows, a damaged block
+// late in the archive, an entry refused and one passed over by the restore
+// rule come in their turn, as with one thread.
+TEST_F(ThreadedDamageTest, ManyWindowsAsWithOneThread) {
+  std::vector<AnsiString> names;
+  for (int i = 0; i < 30; ++i) {
+    names.push_back(rtl::Format("C:\\src\\w%.2d.dat", {i}));
+    std::string text;
+    while (text.size() < static_cast<size_t>(20000 + 1500 * i)) text += "word " + std::to_string(text.size() * 31 % 977);
+    MakeFile(names.back(), i % 4 == 1 ? Noise(30000, i) : text);
+  }
+  for (bool enciphered : {false, true}) {
+    SCOPED_TRACE(enciphered ? "enciphered" : "plain");
+    platform::DeleteFile("C:\\w.arq");
+    MakeArchive("C:\\w.arq", names, [&](TArchiver& a) {
+      a.SetBlockSize(2048);
+      a.OnEnterCryptKey = [](TArchiverRoot*, AnsiString& key) { key = kKey; };
+      if (enciphered) a.SetOptions(a.Options() + TOptions{oCrypt});
+    });
+    std::string bytes = ReadFile("C:\\w.arq");
+    const TFileEntry victim = ReadSegment("C:\\w.arq").Records.at(25);
+    bytes[victim.Offset + victim.RecordSize() + 8 + 3 * 2048] ^= 0x08;  // inside one of its first blocks
+    ExpectAcrossEntriesAsWithOneThread(bytes, "w17.dat", "w06.dat", "w25.dat", {2, 3});
+  }
 }
 
 }  // namespace
