@@ -75,8 +75,12 @@ measure() {
   : > times
   for i in $(seq "$RUNS"); do
     sh -c "$before"
-    /usr/bin/time -f "%e %M" -o one sh -c "$*" >/dev/null 2>&1
-    cat one >> times
+    # The wall time to the millisecond (time's own has ten), the peak from time.
+    start=$(date +%s%N)
+    /usr/bin/time -f "%M" -o one sh -c "$*" >/dev/null 2>&1
+    end=$(date +%s%N)
+    ms=$(( (end - start) / 1000000 ))
+    printf '%d.%03d %s\n' $((ms / 1000)) $((ms % 1000)) "$(cat one)" >> times
   done
   median=$(cut -d' ' -f1 times | sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}')
   peak=$(cut -d' ' -f2 times | sort -n | tail -1)
