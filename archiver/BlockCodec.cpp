@@ -67,8 +67,8 @@ thread_local TThreadStream tlDeflate, tlInflate;
 // down to 1 and the sums of the blocks before it. The lanes are folded and
 // reduced every kMost bytes, before b's 32-bit lanes could overflow.
 uint32_t Adler32(uint32_t adler, const uint8_t* data, size_t length) {
-  constexpr uint32_t kBase = 65521;
 #if defined(__SSE2__)
+  constexpr uint32_t kBase = 65521;
   constexpr size_t kMost = 5552 / 16;  // blocks between reductions
   uint64_t a = adler & 0xFFFF, b = adler >> 16;
   const __m128i zero = _mm_setzero_si128();

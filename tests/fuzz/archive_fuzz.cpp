@@ -2,9 +2,11 @@
 // component. The bytes may hold up to three segment files, split at the
 // marker "\nSEGMENT\n" (the first is the archive, the others its -002.mmm and
 // -003.mmm); an archive with the solid flag is read through its inner one.
-// The files are the memory machine's. Errors are expected; crashes, leaks,
-// hangs, huge allocations, files written outside the extraction folder or
-// longer than their entry says and files left open are findings.
+// Inputs of odd length are read with two threads, so that blocks are read
+// ahead and decoded by a worker. The files are the memory machine's. Errors
+// are expected; crashes, leaks, hangs, huge allocations, files written
+// outside the extraction folder or longer than their entry says and files
+// left open are findings.
 
 #include <cstdint>
 #include <cstdio>
@@ -73,6 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     a.SetExtractPath("C:\\out");
     a.SetRestoreAction(archiver::raOverwrite);
     a.SetErrorAction(archiver::eaContinue);
+    a.SetThreads(size % 2 == 1 ? 2 : 1);
     a.SetOptions(a.Options() + archiver::TOptions{archiver::oShowEmptyFolders});
     a.OnRequestCryptKey = [](archiver::TArchiverRoot*, rtl::AnsiString& key) { key = "0123456789"; };
     // Names with a drive or a network path go where they say by design; only
