@@ -846,9 +846,9 @@ void TCustomExtractor::ReadAhead(int64_t bytes) {
   // on the caller's thread, which asks for it at the first of them.
   if (encrypted && (!workers || FKey.empty())) workers = nullptr;
   // Each record decoded by the workers has a block of its own. A window
-  // holds a few dozen a thread (64 KiB blocks: about 8 MiB of output for two
-  // threads), and two windows are under way.
-  const size_t most = workers ? 64 * static_cast<size_t>(workers->Threads()) : SIZE_MAX;
+  // holds a few dozen a thread, and two windows are under way (64 KiB
+  // blocks, two threads: at most 8 MiB of output).
+  const size_t most = workers ? 32 * static_cast<size_t>(workers->Threads()) : SIZE_MAX;
   if (workers && Back().Stream) {
     PromoteAhead();
     if (AdoptAhead(bytes)) {
