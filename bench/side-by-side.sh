@@ -69,7 +69,8 @@ for path, parts in blocks:
 print(time.perf_counter() - start)
 EOF
 
-# measure NAME CLEANUP VAR COMMAND: median seconds (into T_VAR) and peak KiB over $RUNS runs
+# measure NAME CLEANUP VAR COMMAND: median seconds (into T_VAR) and peak KiB over $RUNS runs;
+# $AFTER, when set, runs after each of them, untimed.
 measure() {
   name=$1 before=$2 var=$3; shift 3
   : > times
@@ -81,6 +82,7 @@ measure() {
     end=$(date +%s%N)
     ms=$(( (end - start) / 1000000 ))
     printf '%d.%03d %s\n' $((ms / 1000)) $((ms % 1000)) "$(cat one)" >> times
+    [ -z "${AFTER:-}" ] || sh -c "$AFTER"
   done
   median=$(cut -d' ' -f1 times | sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}')
   peak=$(cut -d' ' -f2 times | sort -n | tail -1)
@@ -94,12 +96,14 @@ measure "arq c -j$THREADS" "rm -f a.arq" cN "$ARQ c a.arq payload -j $THREADS"
 measure "zip -6 -r" "rm -f a.zip" zip "zip -q -6 -r a.zip payload"
 measure "pigz -6 -p $THREADS" "rm -f payload.tar.gz" pigz "pigz -6 -p $THREADS -k payload.tar"
 measure "arq x -j1" "rm -rf x" x1 "$ARQ x a.arq -d x -j 1 --overwrite"
+# The reference runs in turn with arq x, so that both meet the machine as it is.
+: > reftimes
+AFTER="rm -rf ref; python3 inflate.py >> reftimes"
 measure "arq x -j$THREADS" "rm -rf x" xN "$ARQ x a.arq -d x -j $THREADS --overwrite"
+AFTER=
 measure "unzip" "rm -rf u" unzip "unzip -q a.zip -d u"
 measure "arq t -j$THREADS" "true" t "$ARQ t a.arq -j $THREADS"
 measure "unzip -t" "true" unzipt "unzip -tq a.zip"
-: > reftimes
-for i in $(seq "$RUNS"); do rm -rf ref; python3 inflate.py >> reftimes; done
 T_ref=$(sort -n reftimes | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}')
 printf '%-22s %7.3f s\n' "zlib + writes (ref)" "$T_ref"
 echo "sizes: arq $(stat -c %s a.arq), zip $(stat -c %s a.zip), tar.gz $(stat -c %s payload.tar.gz)"
